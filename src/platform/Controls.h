@@ -1,0 +1,107 @@
+// The window system as the forms see it: forms built from a layout, their controls and
+// timers. Events are callback members that the form fills in; a backend raises them on the
+// user-interface thread, and synchronously when the program itself changes a text or a
+// selection (never from inside a window procedure, so an error can travel to the caller).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/Layout.h"
+
+namespace duskline {
+
+using Handler = std::function<void()>;
+
+// An opaque window handle, for the system calls that take one.
+using WindowHandle = std::uintptr_t;
+
+class Control {
+ public:
+  virtual ~Control() = default;
+  virtual bool Enabled() const = 0;
+  virtual void SetEnabled(bool enabled) = 0;
+  virtual bool Visible() const = 0;
+  virtual void SetVisible(bool visible) = 0;
+
+  Handler Click;  // labels, frames, images and buttons
+};
+
+class TextBox : public Control {
+ public:
+  virtual std::string Text() const = 0;
+  // Raises Change when the text differs from the current one.
+  virtual void SetText(const std::string& text) = 0;
+
+  Handler Change;     // every change of the text, by the user or the program
+  Handler LostFocus;  // the focus moved from it to another control of the form
+};
+
+class DropDownList : public Control {
+ public:
+  virtual int ListCount() const = 0;
+  virtual std::string List(int index) const = 0;
+  virtual int16_t ListIndex() const = 0;
+  // Raises 380 for an index outside -1..ListCount()-1, otherwise selects it and raises
+  // Click when the selection is new.
+  virtual void SetListIndex(int index) = 0;
+
+  Handler LostFocus;
+};
+
+class Label : public Control {
+ public:
+  virtual std::string Caption() const = 0;
+  virtual void SetCaption(const std::string& caption) = 0;
+};
+
+class Timer {
+ public:
+  virtual ~Timer() = default;
+  virtual bool Enabled() const = 0;
+  virtual void SetEnabled(bool enabled) = 0;
+  virtual int Interval() const = 0;
+  virtual void SetInterval(int milliseconds) = 0;
+
+  Handler Tick;  // the Timer event
+};
+
+// A form loaded from its layout. Controls are found by the names of the layout; asking
+// for a name the layout lacks is a programming error.
+class Form {
+ public:
+  virtual ~Form() = default;
+
+  virtual const FormLayout& Layout() const = 0;
+  virtual void Show() = 0;  // modeless; a shown form stays shown
+  virtual void Hide() = 0;
+  virtual bool Visible() const = 0;
+  virtual WindowHandle Handle() const = 0;
+
+  virtual TextBox& TextBoxNamed(const std::string& name) = 0;
+  virtual DropDownList& DropDownListNamed(const std::string& name) = 0;
+  virtual Label& LabelNamed(const std::string& name, int index = -1) = 0;
+  // Buttons, frames and images: the common part is all the forms use of them.
+  virtual Control& ControlNamed(const std::string& name, int index = -1) = 0;
+  virtual Timer& TimerNamed(const std::string& name) = 0;
+
+  Handler Click;                         // a click on the bare form
+  std::function<void(int)> KeyPress;     // a key that produces a character
+  Handler QueryUnload;                   // the user closed the window (close box, Alt+F4)
+};
+
+// Creates forms and shows message boxes.
+class WindowSystem {
+ public:
+  virtual ~WindowSystem() = default;
+  // Loads a form (hidden) from its layout.
+  virtual std::unique_ptr<Form> CreateForm(const FormLayout& layout) = 0;
+  // Destroys an unloaded form once the event that unloaded it has returned.
+  virtual void DestroyLater(std::unique_ptr<Form> form) = 0;
+  // A modal message box with an OK button only and no icon.
+  virtual void MessageBox(const std::string& text, const std::string& caption) = 0;
+};
+
+}  // namespace duskline

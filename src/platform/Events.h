@@ -1,0 +1,40 @@
+// The one event dispatcher. Every event handler runs through it, so no run-time error ever
+// leaves a window procedure, a timer callback or the service thread: an error that leaves a
+// handler raised by the message loop gets the program's rule for unhandled errors (the
+// standard report, then the end); an error that leaves a handler the program raised itself
+// (by setting a text, say) travels on to that caller, whose trap may take it.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/Controls.h"
+#include "platform/Runtime.h"
+
+namespace duskline {
+
+// "Run-time error '<number>':" a blank line, then the description.
+std::string StandardErrorText(const RuntimeError& error);
+
+class EventDispatcher {
+ public:
+  using UnhandledReport = std::function<void(const RuntimeError&)>;
+
+  explicit EventDispatcher(UnhandledReport unhandled) : unhandled_(std::move(unhandled)) {}
+
+  void Raise(const Handler& handler);
+  Handler Wrap(Handler handler);
+  std::function<void(bool&)> Wrap(std::function<void(bool&)> handler);
+  std::function<void(int)> Wrap(std::function<void(int)> handler);
+
+  bool InHandler() const { return depth_ > 0; }
+
+ private:
+  template <typename Fn>
+  void Run(const Fn& body);
+
+  UnhandledReport unhandled_;
+  int depth_ = 0;
+};
+
+}  // namespace duskline

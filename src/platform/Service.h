@@ -1,0 +1,37 @@
+// Our service control: registers the program as a Windows service, attaches it to the
+// service control manager, raises the lifecycle events on the user-interface thread and
+// writes event-log entries.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace duskline {
+
+class ServiceControl {
+ public:
+  virtual ~ServiceControl() = default;
+  virtual std::string ServiceDisplayName() const = 0;
+  virtual bool DesktopInteraction() const = 0;
+  virtual void SetDesktopInteraction(bool value) = 0;
+  virtual void SetDebugMode(bool value) = 0;
+  virtual void SetAcceptedRequests(int32_t requests) = 0;
+  virtual bool InstallService() = 0;
+  virtual bool UninstallService() = 0;
+  virtual void StoreParameter(const std::string& section, const std::string& key,
+                              const std::string& value) = 0;
+  // Attaches to the service control manager when it started the process; returns at once.
+  virtual void RunService() = 0;
+  // Status entries pass 4 and 110, error entries 109 and 1.
+  virtual void WriteEventLogEntry(int16_t eventType, int32_t eventId,
+                                  const std::string& text) = 0;
+
+  // The handler sets the flag to True to accept the request.
+  std::function<void(bool& success)> ServiceStarted;
+  std::function<void(bool& success)> ServicePaused;
+  std::function<void(bool& success)> ServiceContinued;
+  std::function<void()> ServiceStopped;
+};
+
+}  // namespace duskline
