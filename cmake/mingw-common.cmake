@@ -1,5 +1,6 @@
-set(CMAKE_C_COMPILER ${DUSKLINE_MINGW_PREFIX}-gcc)
-set(CMAKE_CXX_COMPILER ${DUSKLINE_MINGW_PREFIX}-g++)
+# The posix thread model: GoogleTest and std::mutex need it; -static keeps winpthread inside.
+set(CMAKE_C_COMPILER ${DUSKLINE_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${DUSKLINE_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${DUSKLINE_MINGW_PREFIX}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${DUSKLINE_MINGW_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
