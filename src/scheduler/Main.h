@@ -1,0 +1,103 @@
+// The main window: it holds the schedule in its two controls, checks it once a second, warns
+// while hidden in the tray and ends the session at the set minute. It also hosts the service
+// control and the tray icon. Its members are split by folder: scheduler/ (start-up, check,
+// actions, editing), service/ (service commands and lifecycle events), tray/ (tooltip, hiding,
+// closing, About).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace duskline {
+
+class Attention;
+class frmSplash;
+
+// The form's layout: controls, positions in twips, texts and timers.
+const FormLayout& MainLayout();
+
+class Main {
+ public:
+  explicit Main(Platform& platform);
+  ~Main();
+  Main(const Main&) = delete;
+  Main& operator=(const Main&) = delete;
+
+  // Creates the window from its layout, wires the events, runs the load event (which may
+  // end the program) and shows the window.
+  void Start();
+
+  // Start-up (scheduler/): the load event with its error trap.
+  void Form_Load();
+
+  // The schedule as stored: writes the ScheduleCommand the controls hold now.
+  void SaveSchedule();
+
+  // The once-a-second schedule check.
+  void tmrCheck_Timer();
+
+  // The shut-down actions, each forced.
+  void ExitLogoffForced();
+  void ExitShutdownForced();
+  void ExitPowerOffForced();
+  void EnableShutdownPrivilege();
+
+  // Editing of the schedule.
+  void txtTime_Change();
+  void cmbType_Click();
+  void txtTime_LostFocus();
+  void cmbType_LostFocus();
+
+  // Service host (service/).
+  void NTService1_ServiceStarted(bool& success);
+  void NTService1_ServicePaused(bool& success);
+  void NTService1_ServiceContinued(bool& success);
+  void NTService1_ServiceStopped();
+
+  // Tray icon and window (tray/).
+  void SetToolTip();
+  void SysTray_IconActivate();
+  void cmdHide_Click();
+  void tmrAutoHide_Timer();
+  void cmdClose_Click();
+  void Form_Unload();
+  void cmdAbout_Click();
+
+  // State shared with the other windows and read by tests.
+  Form& form() const { return *form_; }
+  int32_t glngWhichWindows32() const { return glngWhichWindows32_; }
+  bool gblnAttentionShown() const { return gblnAttentionShown_; }
+  // Null until the countdown or the About window is first shown.
+  Attention* attention() const { return attention_.get(); }
+  frmSplash* splash() const { return splash_.get(); }
+
+ private:
+  // Load-event steps of the service host: the command-line switches and the service run.
+  // "-install" and "-uninstall" end the program here.
+  void RunServiceCommands(const std::string& arguments);
+  // The load event's trap: message box and end, or an event-log entry.
+  void ReportLoadError(const RuntimeError& error);
+  // The trap of the four service handlers.
+  void ReportServiceError(const RuntimeError& error);
+  void WriteStatusEntry(const std::string& text);
+  void WireEvents();
+  void ShowAttention();
+  std::string ProfilePath() const;
+
+  TextBox& txtTime() const;
+  DropDownList& cmbType() const;
+  Timer& tmrCheck() const;
+  Timer& tmrAutoHide() const;
+
+  Platform& platform_;
+  std::unique_ptr<Form> form_;
+  std::unique_ptr<Attention> attention_;
+  std::unique_ptr<frmSplash> splash_;
+  int32_t glngWhichWindows32_ = 0;
+  bool gblnAttentionShown_ = false;
+};
+
+}  // namespace duskline
