@@ -1,22 +1,321 @@
 #include "platform/win32/TrayIcon_win.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cwchar>
+#include <vector>
+
 #include "platform/win32/Controls_win.h"
 
 namespace duskline::win32 {
+namespace {
 
-TrayIconWindow::TrayIconWindow(HINSTANCE instance) : instance_(instance) {}
-TrayIconWindow::~TrayIconWindow() = default;
+constexpr wchar_t kWindowClass[] = L"DusklineTrayIcon";
+constexpr char kDesignTimeTip[] = "Duskline";
 
-void TrayIconWindow::SetAnimationInterval(int16_t) {}
-void TrayIconWindow::SetIconCode(int32_t) {}
-void TrayIconWindow::SetTipText(const std::string&) {}
-void TrayIconWindow::SetAnimationMode(int16_t) {}
-bool TrayIconWindow::Animating() const {
-  return false;
+struct Rgba {
+  double r = 0, g = 0, b = 0, a = 0;
+};
+
+constexpr Rgba kNight{30, 42, 90, 1};
+constexpr Rgba kMoon{242, 224, 140, 1};
+constexpr Rgba kAmber{240, 160, 32, 1};
+constexpr Rgba kInk{40, 30, 10, 1};
+constexpr Rgba kRed{208, 32, 32, 1};
+constexpr Rgba kWhite{255, 255, 255, 1};
+constexpr Rgba kClear{};
+
+bool InCircle(double x, double y, double cx, double cy, double r) {
+  return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r;
 }
-void TrayIconWindow::RemoveIcon() {}
-void TrayIconWindow::ToggleAnimation() {}
-void TrayIconWindow::AddIcon() {}
+
+bool InExclamation(double x, double y) {
+  return (x >= 0.42 && x <= 0.58 && y >= 0.18 && y <= 0.62) || InCircle(x, y, 0.5, 0.77, 0.08);
+}
+
+// The colour of a picture at a point of the unit square (y grows downwards).
+Rgba ColourAt(TrayPicture picture, double x, double y) {
+  if (!InCircle(x, y, 0.5, 0.5, 0.47)) return kClear;
+  switch (picture) {
+    case TrayPicture::kWarning:
+      return InExclamation(x, y) ? kInk : kAmber;
+    case TrayPicture::kUrgentFlash:
+      return InExclamation(x, y) ? kWhite : kRed;
+    case TrayPicture::kDuskGlow:
+      if (!InCircle(x, y, 0.5, 0.5, 0.39)) return kAmber;
+      [[fallthrough]];
+    case TrayPicture::kNormal:
+      break;
+  }
+  const bool crescent = InCircle(x, y, 0.46, 0.53, 0.30) && !InCircle(x, y, 0.60, 0.42, 0.26);
+  return crescent ? kMoon : kNight;
+}
+
+std::wstring Widen(const std::string& text) {
+  if (text.empty()) return {};
+  const int length =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
+}
+
+void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = instance;
+  windowClass.lpszClassName = kWindowClass;
+  // A second control in the same process finds the class already there.
+  RegisterClassExW(&windowClass);
+}
+
+}  // namespace
+
+TrayPicture TrayAnimation::BasePicture() const {
+  return iconCode == kWarningIconCode ? TrayPicture::kWarning : TrayPicture::kNormal;
+}
+
+TrayPicture TrayAnimation::Picture() const {
+  if (!running || frame % 2 == 0) return BasePicture();
+  switch (mode) {
+    case kSlowMode:
+      return TrayPicture::kDuskGlow;
+    case kUrgentMode:
+      return TrayPicture::kUrgentFlash;
+    default:
+      return BasePicture();
+  }
+}
+
+UINT TrayAnimation::TimerInterval() const {
+  // Zero or a negative 16-bit value would make a busy or a month-long timer.
+  return static_cast<UINT>(std::max<int>(interval, USER_TIMER_MINIMUM));
+}
+
+HICON DrawTrayPicture(TrayPicture picture, int size) {
+  BITMAPV5HEADER header{};
+  header.bV5Size = sizeof header;
+  header.bV5Width = size;
+  header.bV5Height = -size;  // top-down rows
+  header.bV5Planes = 1;
+  header.bV5BitCount = 32;
+  header.bV5Compression = BI_BITFIELDS;
+  header.bV5RedMask = 0x00FF0000;
+  header.bV5GreenMask = 0x0000FF00;
+  header.bV5BlueMask = 0x000000FF;
+  header.bV5AlphaMask = 0xFF000000;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HBITMAP colour = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
+                                    &bits, nullptr, 0);
+  ReleaseDC(nullptr, screen);
+  if (colour == nullptr) return nullptr;
+
+  // Four by four samples per pixel smooth the edges of the circles.
+  constexpr int kSamples = 4;
+  auto* pixels = static_cast<uint32_t*>(bits);
+  for (int py = 0; py < size; ++py) {
+    for (int px = 0; px < size; ++px) {
+      Rgba sum;
+      for (int sy = 0; sy < kSamples; ++sy) {
+        for (int sx = 0; sx < kSamples; ++sx) {
+          const double x = (px + (sx + 0.5) / kSamples) / size;
+          const double y = (py + (sy + 0.5) / kSamples) / size;
+          const Rgba c = ColourAt(picture, x, y);
+          sum.r += c.r * c.a;
+          sum.g += c.g * c.a;
+          sum.b += c.b * c.a;
+          sum.a += c.a;
+        }
+      }
+      uint32_t value = 0;
+      if (sum.a > 0) {
+        const auto channel = [&](double v) { return static_cast<uint32_t>(v / sum.a + 0.5); };
+        const auto alpha = static_cast<uint32_t>(sum.a * 255 / (kSamples * kSamples) + 0.5);
+        value = alpha << 24 | channel(sum.r) << 16 | channel(sum.g) << 8 | channel(sum.b);
+      }
+      pixels[py * size + px] = value;
+    }
+  }
+
+  std::vector<BYTE> maskBits(static_cast<size_t>((size + 15) / 16 * 2 * size), 0);
+  HBITMAP mask = CreateBitmap(size, size, 1, 1, maskBits.data());
+  ICONINFO info{};
+  info.fIcon = TRUE;
+  info.hbmColor = colour;
+  info.hbmMask = mask;
+  HICON icon = CreateIconIndirect(&info);
+  DeleteObject(mask);
+  DeleteObject(colour);
+  return icon;
+}
+
+TrayIconWindow::TrayIconWindow(HINSTANCE instance, ShellNotify notify)
+    : notify_(std::move(notify)) {
+  const int size = GetSystemMetrics(SM_CXSMICON);
+  for (int i = 0; i < kTrayPictureCount; ++i) {
+    icons_[static_cast<size_t>(i)] = DrawTrayPicture(static_cast<TrayPicture>(i), size);
+  }
+  RegisterWindowClass(instance, &TrayIconWindow::WindowProc);
+  // A hidden top-level window, not a message-only one: only top-level windows hear the
+  // TaskbarCreated broadcast.
+  window_ =
+      CreateWindowExW(0, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, this);
+  taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+  // An elevated process (a service, say) would otherwise not hear Explorer's broadcast.
+  if (window_ != nullptr)
+    ChangeWindowMessageFilterEx(window_, taskbarCreated_, MSGFLT_ALLOW, nullptr);
+
+  data_.cbSize = sizeof data_;
+  data_.hWnd = window_;
+  data_.uID = kIconId;
+  data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
+  data_.uCallbackMessage = kCallbackMessage;
+  data_.hIcon = IconFor(animation_.Picture());
+  SetTipText(kDesignTimeTip);
+}
+
+TrayIconWindow::~TrayIconWindow() {
+  RemoveIcon();
+  if (window_ != nullptr) {
+    KillTimer(window_, kTimerAnimation);
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+  }
+  for (HICON icon : icons_) {
+    if (icon != nullptr) DestroyIcon(icon);
+  }
+}
+
+void TrayIconWindow::SetAnimationInterval(int16_t milliseconds) {
+  animation_.interval = milliseconds;
+  // SetTimer on a running timer's id replaces its interval.
+  if (animation_.running) SetTimer(window_, kTimerAnimation, animation_.TimerInterval(), nullptr);
+}
+
+void TrayIconWindow::SetIconCode(int32_t code) {
+  animation_.iconCode = code;
+  RefreshPicture();
+}
+
+void TrayIconWindow::SetTipText(const std::string& text) {
+  // The shell's tooltip holds 127 characters; a longer text is cut, never overrun.
+  const std::wstring wide = Widen(text);
+  const size_t length = std::min(wide.size(), std::size(data_.szTip) - 1);
+  std::wmemcpy(data_.szTip, wide.data(), length);
+  data_.szTip[length] = L'\0';
+  if (shown_) Notify(NIM_MODIFY);
+}
+
+void TrayIconWindow::SetAnimationMode(int16_t mode) {
+  animation_.mode = mode;
+  RefreshPicture();
+}
+
+bool TrayIconWindow::Animating() const {
+  return animation_.running;
+}
+
+void TrayIconWindow::RemoveIcon() {
+  if (!shown_) return;
+  shown_ = false;
+  Notify(NIM_DELETE);
+}
+
+void TrayIconWindow::ToggleAnimation() {
+  animation_.frame = 0;
+  animation_.running = !animation_.running;
+  if (animation_.running) {
+    SetTimer(window_, kTimerAnimation, animation_.TimerInterval(), nullptr);
+  } else {
+    KillTimer(window_, kTimerAnimation);
+  }
+  RefreshPicture();
+}
+
+void TrayIconWindow::AddIcon() {
+  if (shown_) return;
+  shown_ = true;
+  ShowIcon();
+}
+
+void TrayIconWindow::ShowIcon() {
+  data_.hIcon = IconFor(animation_.Picture());
+  Notify(NIM_ADD);
+  data_.uVersion = NOTIFYICON_VERSION_4;
+  version4_ = notify_(NIM_SETVERSION, &data_) != FALSE;
+}
+
+void TrayIconWindow::Notify(DWORD message) {
+  // A refused call (Explorer not running yet) is made good by the TaskbarCreated broadcast.
+  notify_(message, &data_);
+}
+
+void TrayIconWindow::RefreshPicture() {
+  HICON icon = IconFor(animation_.Picture());
+  if (icon == data_.hIcon) return;
+  data_.hIcon = icon;
+  if (shown_) Notify(NIM_MODIFY);
+}
+
+HICON TrayIconWindow::IconFor(TrayPicture picture) const {
+  return icons_[static_cast<size_t>(picture)];
+}
+
+void TrayIconWindow::OnTimer() {
+  ++animation_.frame;
+  RefreshPicture();
+}
+
+void TrayIconWindow::OnCallback(LPARAM lParam) {
+  // Messages queued before RemoveIcon belong to an icon that is gone.
+  if (!shown_) return;
+  const UINT event = LOWORD(lParam);
+  // With version 4 a click arrives as NIN_SELECT; the button-up message is only the click
+  // where the shell kept the old behaviour, so it is not counted twice.
+  const bool activate = event == NIN_SELECT || event == NIN_KEYSELECT ||
+                        event == WM_LBUTTONDBLCLK || (event == WM_LBUTTONUP && !version4_);
+  if (activate && IconActivate) {
+    const Handler handler = IconActivate;
+    handler();
+  }
+}
+
+LRESULT TrayIconWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kCallbackMessage) {
+    OnCallback(lParam);
+    return 0;
+  }
+  if (message == WM_TIMER && wParam == kTimerAnimation) {
+    OnTimer();
+    return 0;
+  }
+  if (message == taskbarCreated_ && taskbarCreated_ != 0) {
+    if (shown_) ShowIcon();
+    return 0;
+  }
+  return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TrayIconWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<TrayIconWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr || self->window_ != window) {
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  try {
+    return self->HandleMessage(message, wParam, lParam);
+  } catch (...) {
+    // The event dispatcher has already applied the program's rule; nothing may unwind
+    // through the system's code.
+    return 0;
+  }
+}
 
 std::unique_ptr<TrayIcon> CreateTrayIcon(HINSTANCE instance) {
   return std::make_unique<TrayIconWindow>(instance);

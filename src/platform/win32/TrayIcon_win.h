@@ -1,15 +1,66 @@
-// The tray-icon control for Win32: owns a hidden window and its NOTIFYICONDATAW.
+// The tray-icon control for Win32: owns a hidden window and its NOTIFYICONDATAW, puts the icon
+// back when Explorer restarts, animates it with a named timer and raises IconActivate on the
+// thread that created it.
 #pragma once
 
 #include <windows.h>
+
+#include <shellapi.h>  // needs windows.h first
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
 
 #include "platform/Tray.h"
 
 namespace duskline::win32 {
 
+// The pictures the control shows, all drawn by DrawTrayPicture.
+enum class TrayPicture {
+  kNormal,       // a pale crescent moon on a night-blue disc
+  kWarning,      // an amber disc with a dark exclamation mark
+  kDuskGlow,     // the moon inside an amber ring: the slow warning's second frame
+  kUrgentFlash,  // a red disc with a white exclamation mark: the urgent second frame
+};
+inline constexpr int kTrayPictureCount = 4;
+
+// What the control shows, as plain data: the properties, whether the animation runs and the
+// frame counter the timer advances.
+struct TrayAnimation {
+  static constexpr int16_t kSlowMode = 2;
+  static constexpr int16_t kUrgentMode = 3;
+  static constexpr int32_t kWarningIconCode = 2;
+
+  // Start values from the control's stored settings.
+  int16_t interval = 500;
+  int16_t mode = kSlowMode;
+  int32_t iconCode = 99;
+  bool running = false;
+  uint32_t frame = 0;
+
+  // The still picture: the warning picture for icon code 2, the normal one otherwise.
+  TrayPicture BasePicture() const;
+  // The picture of the current frame: the still picture while stopped; while running, the
+  // still picture alternates with the mode's own picture (other modes show it still).
+  TrayPicture Picture() const;
+  // Timer interval in milliseconds, kept within what SetTimer accepts.
+  UINT TimerInterval() const;
+};
+
+// Draws a picture as an icon of the given size in pixels (32-bit with alpha).
+HICON DrawTrayPicture(TrayPicture picture, int size);
+
 class TrayIconWindow : public TrayIcon {
  public:
-  explicit TrayIconWindow(HINSTANCE instance);
+  using ShellNotify = std::function<BOOL(DWORD message, NOTIFYICONDATAW* data)>;
+
+  static constexpr UINT kCallbackMessage = WM_APP + 1;
+  static constexpr UINT kIconId = 1;
+  static constexpr UINT_PTR kTimerAnimation = 200;
+
+  // The shell call is a parameter so that a test can record what reaches the shell.
+  explicit TrayIconWindow(HINSTANCE instance, ShellNotify notify = ::Shell_NotifyIconW);
   ~TrayIconWindow() override;
   TrayIconWindow(const TrayIconWindow&) = delete;
   TrayIconWindow& operator=(const TrayIconWindow&) = delete;
@@ -23,8 +74,28 @@ class TrayIconWindow : public TrayIcon {
   void ToggleAnimation() override;
   void AddIcon() override;
 
+  const TrayAnimation& Animation() const { return animation_; }
+  bool IconShown() const { return shown_; }
+  HWND Window() const { return window_; }
+
  private:
-  HINSTANCE instance_;
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnCallback(LPARAM lParam);
+  void OnTimer();
+  void Notify(DWORD message);
+  void ShowIcon();
+  void RefreshPicture();
+  HICON IconFor(TrayPicture picture) const;
+
+  ShellNotify notify_;
+  HWND window_ = nullptr;
+  UINT taskbarCreated_ = 0;
+  NOTIFYICONDATAW data_{};
+  TrayAnimation animation_;
+  std::array<HICON, kTrayPictureCount> icons_{};
+  bool shown_ = false;
+  bool version4_ = false;
 };
 
 }  // namespace duskline::win32
