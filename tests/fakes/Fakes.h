@@ -1,17 +1,31 @@
-// Fakes of the platform seam for tests: a clock that only moves when told to.
+// Fakes of the platform seam for tests, and the bundle that hands them to a form.
 #pragma once
 
-#include "platform/System.h"
+#include <vector>
+
+#include "fakes/FakeSystem.h"
+#include "fakes/FakeWindows.h"
+#include "platform/Platform.h"
 
 namespace duskline::fakes {
 
-class FakeClock : public Clock {
- public:
-  LocalTime Now() const override { return now_; }
-  void Set(const LocalTime& now) { now_ = now; }
+// Every fake, wired as the program's platform. An error that no trap takes gets the standard
+// report in a message box and ends the program, as on Windows.
+struct FakePlatform {
+  FakePlatform();
 
- private:
-  LocalTime now_;
+  // The errors that reached the rule for unhandled errors.
+  std::vector<RuntimeError> unhandled;
+
+  FakeClock clock;
+  FakeWindowSystem windows{clock};
+  FakeApp app;
+  FakeIni ini;
+  FakeSystemApi api;
+  FakeTray tray;
+  FakeService service;
+  EventDispatcher events;
+  Platform platform{app, windows, clock, ini, api, tray, service, events};
 };
 
 }  // namespace duskline::fakes

@@ -1,0 +1,42 @@
+// The last-minute warning: names the action in red, counts the seconds down, stays on top
+// and offers "Stop", which ends the program before the action fires.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/Platform.h"
+
+namespace duskline {
+
+const FormLayout& AttentionLayout();
+
+class Attention {
+ public:
+  // cmbType is Main's list; the window reads the selected action from it.
+  Attention(Platform& platform, const DropDownList& cmbType);
+  ~Attention();
+  Attention(const Attention&) = delete;
+  Attention& operator=(const Attention&) = delete;
+
+  // Shows the countdown modeless. The first show loads the window; a later show (a new
+  // warning after the schedule was edited) starts the count afresh with the action chosen now.
+  void Show();
+
+  void Form_Load();
+  void Timer1_Timer();
+  void cmdStop_Click();
+
+  Form& form() const { return *form_; }
+  int16_t gintTicks() const { return gintTicks_; }
+
+ private:
+  void StartCount();
+
+  Platform& platform_;
+  const DropDownList& cmbType_;
+  std::unique_ptr<Form> form_;
+  int16_t gintTicks_ = 0;
+};
+
+}  // namespace duskline

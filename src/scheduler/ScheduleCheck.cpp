@@ -1,0 +1,151 @@
+// The once-a-second schedule check of Main and the shut-down actions it fires.
+#include <string>
+
+#include "attention/Attention.h"
+#include "scheduler/ContinueOnError.h"
+#include "scheduler/Main.h"
+#include "scheduler/ScheduleCommand.h"
+
+namespace duskline {
+
+namespace {
+
+// The numeric value of a piece of the time text, as a 16-bit integer.
+int16_t TimeField(std::string_view text) {
+  return RoundToInt16(NumberFromText(text));
+}
+
+// Minute of the day in 16-bit arithmetic; raises 6 where 16 bits do not suffice.
+int32_t MinuteOfDay(int16_t hour, int16_t minute) {
+  const int32_t product = hour * 60;
+  if (product < -32768 || product > 32767) Raise(kErrOverflow);
+  const int32_t sum = product + minute;
+  if (sum < -32768 || sum > 32767) Raise(kErrOverflow);
+  return sum;
+}
+
+constexpr uint32_t kEwxLogoff = 0;
+constexpr uint32_t kEwxShutdown = 1;
+constexpr uint32_t kEwxPowerOff = 8;
+constexpr uint32_t kEwxForce = 4;
+constexpr uint32_t kEwxReserved = 0xFFFFFFFF;
+constexpr uint32_t kTokenAdjustPrivileges = 0x20;
+constexpr uint32_t kTokenQuery = 0x08;
+constexpr uint32_t kSePrivilegeEnabled = 2;
+constexpr uint32_t kTokenPrivilegesSize = 16;
+
+}  // namespace
+
+void Main::tmrCheck_Timer() {
+  int16_t scheduledMinute = 0, scheduledHour = 0, currentMinute = 0, currentHour = 0;
+  int32_t scheduledOfDay = 0, currentOfDay = 0;
+  TrayIcon& tray = platform_.tray;
+
+  ContinueOnError([&] {
+    const std::string text = txtTime().Text();
+    scheduledMinute = TimeField(text.size() <= 2 ? text : text.substr(text.size() - 2));
+  });
+  ContinueOnError([&] { scheduledHour = TimeField(txtTime().Text().substr(0, 2)); });
+  ContinueOnError([&] { currentMinute = static_cast<int16_t>(platform_.clock.Now().minute); });
+  ContinueOnError([&] { currentHour = static_cast<int16_t>(platform_.clock.Now().hour); });
+  ContinueOnError([&] { scheduledOfDay = MinuteOfDay(scheduledHour, scheduledMinute); });
+  ContinueOnError([&] { currentOfDay = MinuteOfDay(currentHour, currentMinute); });
+
+  bool visible = false;
+  ContinueOnError([&] { visible = form_->Visible(); });
+  if (!visible) {
+    const int32_t difference = scheduledOfDay - currentOfDay;
+    if (difference >= 2 && difference <= 5) {
+      ContinueOnError([&] { tray.SetAnimationInterval(1000); });
+      ContinueOnError([&] { tray.SetAnimationMode(2); });
+      ContinueOnError([&] {
+        if (!tray.Animating()) tray.ToggleAnimation();
+      });
+    } else if (difference == 1) {
+      ContinueOnError([&] { SaveSchedule(); });
+      if (!gblnAttentionShown_) {
+        ContinueOnError([&] { ShowAttention(); });
+        gblnAttentionShown_ = true;
+      }
+      ContinueOnError([&] { tray.SetAnimationInterval(250); });
+      ContinueOnError([&] { tray.SetAnimationMode(3); });
+      ContinueOnError([&] {
+        if (!tray.Animating()) tray.ToggleAnimation();
+      });
+      ContinueOnError([&] { tray.SetIconCode(2); });
+    } else {
+      ContinueOnError([&] {
+        if (tray.Animating()) tray.ToggleAnimation();
+      });
+      ContinueOnError([&] { tray.SetIconCode(99); });
+    }
+  }
+
+  if (currentHour == scheduledHour && currentMinute == scheduledMinute) {
+    ContinueOnError([&] { tmrCheck().SetEnabled(false); });
+    ContinueOnError([&] { tray.RemoveIcon(); });
+    ContinueOnError([&] {
+      switch (cmbType().ListIndex()) {
+        case kShutdown:
+          ExitShutdownForced();
+          break;
+        case kPowerOff:
+          ExitPowerOffForced();
+          break;
+        default:
+          ExitLogoffForced();
+          break;
+      }
+    });
+  }
+}
+
+void Main::ShowAttention() {
+  if (!attention_) attention_ = std::make_unique<Attention>(platform_, cmbType());
+  attention_->Show();
+}
+
+void Main::ExitLogoffForced() {
+  platform_.api.ExitWindowsEx(kEwxLogoff | kEwxForce, kEwxReserved);
+}
+
+void Main::ExitShutdownForced() {
+  if (glngWhichWindows32_ == 1) EnableShutdownPrivilege();
+  platform_.api.ExitWindowsEx(kEwxShutdown | kEwxForce, kEwxReserved);
+}
+
+void Main::ExitPowerOffForced() {
+  if (glngWhichWindows32_ == 1) EnableShutdownPrivilege();
+  platform_.api.ExitWindowsEx(kEwxPowerOff | kEwxForce, kEwxReserved);
+}
+
+void Main::EnableShutdownPrivilege() {
+  SystemApi& api = platform_.api;
+  // Judged by the last-error code only; the code is cleared once, and every step runs.
+  auto reportIfFailed = [&](const std::string& text) {
+    if (api.GetLastError() == 0) return;
+    const int32_t code = static_cast<int32_t>(api.GetLastError());
+    platform_.windows.MessageBox(text + std::to_string(code), platform_.app.Title());
+  };
+
+  api.SetLastError(0);
+  const std::intptr_t process = api.GetCurrentProcess();
+  reportIfFailed("GetCurrentProcess error==");
+
+  std::intptr_t token = 0;
+  api.OpenProcessToken(process, kTokenAdjustPrivileges | kTokenQuery, &token);
+  reportIfFailed("OpenProcessToken error==");
+
+  uint64_t luid = 0;
+  api.LookupPrivilegeValueA("", "SeShutdownPrivilege", &luid);
+  reportIfFailed("LookupPrivilegeValue error==");
+
+  const TokenPrivileges newState{1, luid, kSePrivilegeEnabled};
+  TokenPrivileges previousState;
+  uint32_t returnLength = 0;
+  api.AdjustTokenPrivileges(token, false, newState, kTokenPrivilegesSize, &previousState,
+                            &returnLength);
+  reportIfFailed("AdjustTokenPrivileges error==");
+}
+
+}  // namespace duskline

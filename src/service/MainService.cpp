@@ -1,0 +1,104 @@
+// Main's service host: the service switches of the command line, the load event's trap and
+// the four lifecycle handlers with their event-log entries.
+#include "scheduler/Main.h"
+
+namespace duskline {
+
+namespace {
+
+constexpr int32_t kAcceptPauseContinue = 2;
+constexpr int16_t kStatusEventType = 4;
+constexpr int32_t kStatusEventId = 110;
+constexpr int16_t kErrorEventType = 109;
+constexpr int32_t kErrorEventId = 1;
+
+}  // namespace
+
+void Main::RunServiceCommands(const std::string& arguments) {
+  ServiceControl& service = platform_.service;
+  const std::string displayName = service.ServiceDisplayName();
+
+  if (arguments == "-install" || arguments == "-uninstall") {
+    std::string message;
+    if (arguments == "-install") {
+      service.SetDesktopInteraction(true);
+      if (service.InstallService()) {
+        service.StoreParameter("Parameters", "TimerInterval", "1000");
+        message = displayName + " erfolgreich installiert.";
+      } else {
+        message = displayName + " konnte nicht installiert werden.";
+      }
+    } else {
+      message = service.UninstallService() ? displayName + " erfolgreich deinstalliert."
+                                           : displayName + " konnte nicht deinstalliert werden.";
+    }
+    platform_.windows.MessageBox(message, platform_.app.Title());
+    platform_.app.End();
+  }
+  if (arguments == "-debug") service.SetDebugMode(true);
+
+  service.SetAcceptedRequests(kAcceptPauseContinue);
+  service.RunService();
+}
+
+void Main::ReportLoadError(const RuntimeError& error) {
+  const std::string report = ErrorReport(error);
+  if (platform_.service.DesktopInteraction()) {
+    platform_.windows.MessageBox(report, platform_.app.Title());
+    platform_.app.End();
+  } else {
+    platform_.service.WriteEventLogEntry(kErrorEventType, kErrorEventId, report);
+  }
+}
+
+void Main::ReportServiceError(const RuntimeError& error) {
+  platform_.service.WriteEventLogEntry(kErrorEventType, kErrorEventId, ErrorReport(error));
+}
+
+void Main::WriteStatusEntry(const std::string& text) {
+  platform_.service.WriteEventLogEntry(kStatusEventType, kStatusEventId, text);
+}
+
+void Main::NTService1_ServiceStarted(bool& success) {
+  try {
+    success = true;
+    tmrAutoHide().SetEnabled(true);
+    form_->ControlNamed("Frame1").SetVisible(false);
+    txtTime().SetEnabled(false);
+    cmbType().SetEnabled(false);
+    WriteStatusEntry("Service started");
+  } catch (const RuntimeError& error) {
+    ReportServiceError(error);
+  }
+}
+
+void Main::NTService1_ServicePaused(bool& success) {
+  try {
+    tmrCheck().SetEnabled(false);
+    WriteStatusEntry("Service paused");
+    success = true;
+  } catch (const RuntimeError& error) {
+    ReportServiceError(error);
+  }
+}
+
+void Main::NTService1_ServiceContinued(bool& success) {
+  try {
+    success = true;
+    tmrCheck().SetEnabled(true);
+    WriteStatusEntry("Service continued");
+  } catch (const RuntimeError& error) {
+    ReportServiceError(error);
+  }
+}
+
+void Main::NTService1_ServiceStopped() {
+  try {
+    WriteStatusEntry("Service stopped");
+    Form_Unload();
+  } catch (const RuntimeError& error) {
+    ReportServiceError(error);
+  }
+}
+
+}  // namespace duskline
