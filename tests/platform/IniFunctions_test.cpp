@@ -1,0 +1,193 @@
+// The system's INI functions (ours where there is no system): the same cases hold for both.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/Ini.h"
+#include "profile/TempFolder.h"
+
+namespace duskline {
+namespace {
+
+using testing_support::TempFolder;
+
+class IniFunctionsTest : public testing::Test {
+ protected:
+  // The value read and the count returned, through a buffer of the given size.
+  std::pair<std::string, uint32_t> Get(const std::string& section, const std::string& key,
+                                       const std::string& defaultValue, uint32_t size = 2048) {
+    std::string buffer(size + 1, '#');
+    uint32_t n = ini_->GetPrivateProfileString(section, key, defaultValue, buffer.data(), size,
+                                               folder_.File("p.ini"));
+    EXPECT_EQ(buffer[n], '\0');
+    return {buffer.substr(0, n), n};
+  }
+  bool Set(const std::string& section, const std::optional<std::string>& key,
+           const std::optional<std::string>& value) {
+    return ini_->WritePrivateProfileString(section, key, value, folder_.File("p.ini"));
+  }
+
+  TempFolder folder_;
+  std::unique_ptr<IniFunctions> ini_ = MakeSystemIniFunctions();
+};
+
+struct GetCase {
+  const char* name;
+  std::optional<std::string> file;  // none: no file at all
+  const char* section;
+  const char* key;
+  std::string defaultValue;
+  std::string expected;
+};
+void PrintTo(const GetCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class IniFunctionsGet : public IniFunctionsTest, public testing::WithParamInterface<GetCase> {};
+
+TEST_P(IniFunctionsGet, ReadsValueOrDefault) {
+  const GetCase& c = GetParam();
+  if (c.file) folder_.Put("p.ini", *c.file);
+  auto [value, count] = Get(c.section, c.key, c.defaultValue);
+  EXPECT_EQ(value, c.expected);
+  EXPECT_EQ(count, c.expected.size());
+}
+
+const std::string kLong(3000, 'v');
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IniFunctionsGet,
+    testing::Values(
+        GetCase{"Stored", "[Command]\r\nCode=07:30 1\r\n", "Command", "Code", "00:00 2", "07:30 1"},
+        GetCase{"MissingFile", std::nullopt, "Command", "Code", "00:00 2", "00:00 2"},
+        GetCase{"MissingSection", "[Other]\r\nCode=1\r\n", "Command", "Code", "d", "d"},
+        GetCase{"MissingEntry", "[Command]\r\nX=1\r\n", "Command", "Code", "d", "d"},
+        GetCase{"DefaultLosesTrailingBlanksOnly", std::nullopt, "S", "a", "  d  ", "  d"},
+        GetCase{"DefaultKeepsTabs", std::nullopt, "S", "a", "\td\t", "\td\t"},
+        GetCase{"ValueLosesSurroundingBlanks", "[S]\r\na=  b c \t\r\n", "S", "a", "", "b c"},
+        GetCase{"LetterCaseOfNames", "[command]\r\ncode=1\r\n", "COMMAND", "CODE", "", "1"},
+        GetCase{"FirstOfDuplicates", "[S]\r\na=1\r\na=2\r\n[S]\r\nb=3\r\n", "S", "a", "", "1"},
+        GetCase{"SecondDuplicateSectionUnseen", "[S]\r\na=1\r\n[S]\r\nb=3\r\n", "S", "b", "d", "d"},
+        GetCase{"QuotesDropped", "[S]\r\na=\" q \"\r\n", "S", "a", "", " q "},
+        GetCase{"NoFinalLineEnd", "[S]\r\na=1", "S", "a", "", "1"},
+        GetCase{"EmptyValueIsNotMissing", "[S]\r\na=\r\n", "S", "a", "d", ""},
+        GetCase{"LongValueCut", "[S]\r\na=" + kLong + "\r\n", "S", "a", "", kLong.substr(0, 2047)},
+        GetCase{"LongDefaultCut", std::nullopt, "S", "a", kLong, kLong.substr(0, 2047)}),
+    [](const testing::TestParamInfo<GetCase>& info) { return info.param.name; });
+
+TEST_F(IniFunctionsTest, SmallBufferGetsSizeLessOneCharacters) {
+  folder_.Put("p.ini", "[S]\r\na=abcdefgh\r\n");
+  EXPECT_EQ(Get("S", "a", "", 5), std::make_pair(std::string("abcd"), 4u));
+}
+
+TEST_F(IniFunctionsTest, WriteCreatesTheFileWithSectionAndEntry) {
+  EXPECT_TRUE(Set("Command", "Code", "00:00 2"));
+  EXPECT_EQ(folder_.Read("p.ini"), "[Command]\r\nCode=00:00 2\r\n");
+}
+
+TEST_F(IniFunctionsTest, WriteReplacesInPlaceAndAddsNewEntriesToTheirSection) {
+  folder_.Put("p.ini", "[Command]\r\nCode=1\r\nOther=2\r\n[Next]\r\nx=1\r\n");
+  EXPECT_TRUE(Set("command", "CODE", "07:30 1"));
+  EXPECT_TRUE(Set("Command", "New", "3"));
+  EXPECT_EQ(folder_.Read("p.ini"),
+            "[Command]\r\nCode=07:30 1\r\nOther=2\r\nNew=3\r\n[Next]\r\nx=1\r\n");
+}
+
+TEST_F(IniFunctionsTest, RemovesASectionOrAnEntry) {
+  folder_.Put("p.ini", "[A]\r\nx=1\r\ny=2\r\n[B]\r\nz=1\r\n");
+  Set("B", std::nullopt, std::nullopt);
+  Set("A", "x", std::nullopt);
+  EXPECT_EQ(folder_.Read("p.ini"), "[A]\r\ny=2\r\n");
+}
+
+TEST_F(IniFunctionsTest, BackslashSeparatesFolders) {
+  const std::string path = folder_.Path().string() + "\\Vesperon.ini";
+  ini_->WritePrivateProfileString("Command", std::string("Code"), std::string("22:30 1"), path);
+  EXPECT_EQ(folder_.Read("Vesperon.ini"), "[Command]\r\nCode=22:30 1\r\n");
+}
+
+TEST_F(IniFunctionsTest, MissingFolderStoresNothing) {
+  const std::string path = folder_.File("missing") + "\\p.ini";
+  EXPECT_FALSE(ini_->WritePrivateProfileString("S", std::string("a"), std::string("1"), path));
+  EXPECT_FALSE(std::filesystem::exists(folder_.Path() / "missing"));
+}
+
+TEST_F(IniFunctionsTest, ReadOnlyFileStaysAsItWas) {
+  folder_.Put("ro.ini", "[S]\r\na=1\r\n");
+  std::filesystem::permissions(folder_.Path() / "ro.ini",
+                               std::filesystem::perms::owner_write |
+                                   std::filesystem::perms::group_write |
+                                   std::filesystem::perms::others_write,
+                               std::filesystem::perm_options::remove);
+  EXPECT_FALSE(ini_->WritePrivateProfileString("S", std::string("a"), std::string("2"),
+                                               folder_.File("ro.ini")));
+  EXPECT_EQ(folder_.Read("ro.ini"), "[S]\r\na=1\r\n");
+}
+
+#ifndef _WIN32
+// Our own functions go further than the system's: they keep every other byte of the file,
+// refuse what would forge other lines and replace the file in one step.
+
+TEST_F(IniFunctionsTest, OtherLinesKeepTheirBytes) {
+  const std::string before = "; note\n\n[A]\nx = 1 \n\n[B]\r\ny=2";
+  folder_.Put("p.ini", before);
+  EXPECT_TRUE(Set("B", "y", "3"));
+  EXPECT_EQ(folder_.Read("p.ini"), "; note\n\n[A]\nx = 1 \n\n[B]\r\ny=3");
+}
+
+TEST_F(IniFunctionsTest, LineBreakInValueCannotForgeLines) {
+  folder_.Put("p.ini", "[A]\r\nx=1\r\n");
+  EXPECT_TRUE(Set("A", "x", "a\r\n[B]\r\ny=2"));
+  EXPECT_EQ(folder_.Read("p.ini"), "[A]\r\nx=a\r\n");
+}
+
+TEST_F(IniFunctionsTest, NameThatWouldForgeAnEntryIsRefused) {
+  folder_.Put("p.ini", "[A]\r\nx=1\r\n");
+  EXPECT_FALSE(Set("A", "k=x", "v"));
+  EXPECT_FALSE(Set("A]\r\n[B", "k", "v"));
+  EXPECT_EQ(folder_.Read("p.ini"), "[A]\r\nx=1\r\n");
+}
+
+TEST_F(IniFunctionsTest, RemovalTakesDuplicateSectionsToo) {
+  folder_.Put("p.ini", "[A]\r\nx=1\r\n[B]\r\ny=1\r\n[A]\r\nz=1\r\n");
+  Set("A", std::nullopt, std::nullopt);
+  EXPECT_EQ(folder_.Read("p.ini"), "[B]\r\ny=1\r\n");
+}
+
+TEST_F(IniFunctionsTest, ReplaceLeavesNoTemporaryFileAndKeepsPermissions) {
+  folder_.Put("p.ini", "[A]\r\nx=1\r\n");
+  namespace fs = std::filesystem;
+  fs::permissions(folder_.Path() / "p.ini", fs::perms::owner_read | fs::perms::owner_write);
+  for (int i = 0; i < 3; ++i) Set("A", "x", std::to_string(i));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_.Path()), fs::directory_iterator()), 1);
+  EXPECT_EQ(fs::status(folder_.Path() / "p.ini").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(IniFunctionsTest, WriteThroughALinkChangesTheTarget) {
+  folder_.Put("target.ini", "[A]\r\nx=1\r\n");
+  std::filesystem::create_symlink(folder_.Path() / "target.ini", folder_.Path() / "p.ini");
+  Set("A", "x", "2");
+  EXPECT_TRUE(std::filesystem::is_symlink(folder_.Path() / "p.ini"));
+  EXPECT_EQ(folder_.Read("target.ini"), "[A]\r\nx=2\r\n");
+}
+
+TEST_F(IniFunctionsTest, UnreadableFileGivesDefaultAndIsNotReplaced) {
+  std::filesystem::create_directory(folder_.Path() / "p.ini");
+  EXPECT_EQ(Get("A", "x", "d").first, "d");
+  EXPECT_FALSE(Set("A", "x", "1"));
+  EXPECT_TRUE(std::filesystem::is_directory(folder_.Path() / "p.ini"));
+}
+
+TEST_F(IniFunctionsTest, UnchangedValueLeavesTheFileAlone) {
+  folder_.Put("p.ini", "[A]\r\nx=1\r\n");
+  auto before = std::filesystem::last_write_time(folder_.Path() / "p.ini");
+  std::filesystem::last_write_time(folder_.Path() / "p.ini", before - std::chrono::hours(1));
+  EXPECT_TRUE(Set("A", "x", "1"));
+  EXPECT_EQ(std::filesystem::last_write_time(folder_.Path() / "p.ini"),
+            before - std::chrono::hours(1));
+}
+#endif
+
+}  // namespace
+}  // namespace duskline
