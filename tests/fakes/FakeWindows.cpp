@@ -339,6 +339,7 @@ FakeWindowSystem::~FakeWindowSystem() {
 }
 
 std::unique_ptr<Form> FakeWindowSystem::CreateForm(const FormLayout& layout) {
+  failures.Check("CreateForm " + layout.name);
   ++created_[layout.name];
   return std::make_unique<FakeForm>(*this, layout, nextHandle_++);
 }

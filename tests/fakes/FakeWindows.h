@@ -229,6 +229,7 @@ class FakeWindowSystem : public WindowSystem {
   FakeClock& clock() { return clock_; }
 
   std::vector<MessageBoxRecord> messageBoxes;
+  FailurePlan failures;  // "CreateForm <name>"
   // Called while a message box is open (the box is modal: the test may look around).
   std::function<void(const MessageBoxRecord&)> onMessageBox;
 

@@ -1,0 +1,155 @@
+// Start-up on the fakes: where the schedule comes from, what the controls show, and what the
+// load event's trap does with a schedule the list refuses.
+#include <gtest/gtest.h>
+
+#include "fakes/MainHarness.h"
+
+namespace duskline::fakes {
+namespace {
+
+struct StartCase {
+  std::string commandLine;
+  std::optional<std::string> stored;
+  std::string timeText;
+  int typeIndex;
+  bool readsIni;
+};
+
+void PrintTo(const StartCase& c, std::ostream* os) {
+  *os << '"' << c.commandLine << '"';
+}
+
+class StartUpTest : public testing::TestWithParam<StartCase> {};
+
+TEST_P(StartUpTest, FillsTheControlsAndShowsTheWindow) {
+  const StartCase& c = GetParam();
+  MainHarness run(c.commandLine);
+  if (c.stored) run.Store(*c.stored);
+  run.Start();
+
+  EXPECT_FALSE(run.endedAtStart);
+  EXPECT_EQ(run.txtTime().Text(), c.timeText);
+  EXPECT_EQ(run.cmbType().ListIndex(), c.typeIndex);
+  EXPECT_TRUE(run.form().Visible());
+  EXPECT_EQ(run.fake.ini.reads > 0, c.readsIni);
+  EXPECT_TRUE(run.fake.ini.writes.empty()) << "loading never writes";
+  EXPECT_TRUE(run.fake.service.entries.empty());
+  EXPECT_TRUE(run.fake.windows.messageBoxes.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources, StartUpTest,
+                         testing::Values(StartCase{"", std::nullopt, "00:00", 2, true},
+                                         StartCase{"", "07:30 1", "07:30", 1, true},
+                                         StartCase{"", "  07:30 1  ", "07:30", 1,
+                                                   true},  // trimmed by the store
+                                         StartCase{"07:30 1", "22:00 0", "07:30", 1, false},
+                                         StartCase{"07:30", std::nullopt, "", 0, false},
+                                         StartCase{"-debug", "22:00 2", "", 0, false},
+                                         StartCase{"-Install", std::nullopt, "", 0, false}));
+
+TEST(StartUp, TooltipFollowsTheLoadedSchedule) {
+  MainHarness run("07:30 1");
+  run.Start();
+  EXPECT_EQ(run.fake.tray.tipText, "Shutdown at 07:30");
+  EXPECT_FALSE(run.main.gblnAttentionShown());
+}
+
+TEST(StartUp, PlatformFlagComesFromBitThirtyOne) {
+  struct {
+    uint32_t version;
+    int32_t flag;
+  } cases[] = {{FakeSystemApi::kWindowsNt, 1},
+               {FakeSystemApi::kWindows95, 0},
+               {0x7FFFFFFF, 1},
+               {0x80000000, 0}};
+  for (const auto& c : cases) {
+    MainHarness run;
+    run.fake.api.version = c.version;
+    run.Start();
+    EXPECT_EQ(run.main.glngWhichWindows32(), c.flag) << std::hex << c.version;
+  }
+}
+
+struct RefusedCase {
+  std::string commandLine;
+  std::string report;
+  std::string timeText;  // what survives the error
+};
+
+void PrintTo(const RefusedCase& c, std::ostream* os) {
+  *os << '"' << c.commandLine << '"';
+}
+
+class RefusedScheduleTest : public testing::TestWithParam<RefusedCase> {};
+
+TEST_P(RefusedScheduleTest, WithoutDesktopOneEventLogEntryAndTheWindowIsShown) {
+  const RefusedCase& c = GetParam();
+  MainHarness run(c.commandLine);
+  run.Start();
+
+  EXPECT_FALSE(run.endedAtStart);
+  ASSERT_EQ(run.fake.service.entries.size(), 1u);
+  EXPECT_EQ(run.fake.service.entries[0], (EventLogEntry{109, 1, c.report}));
+  EXPECT_TRUE(run.fake.windows.messageBoxes.empty());
+  EXPECT_TRUE(run.form().Visible());
+  EXPECT_EQ(run.txtTime().Text(), c.timeText);
+  EXPECT_EQ(run.cmbType().ListIndex(), -1);
+  EXPECT_TRUE(run.fake.unhandled.empty());
+}
+
+TEST_P(RefusedScheduleTest, WithDesktopAMessageBoxAndTheEnd) {
+  const RefusedCase& c = GetParam();
+  MainHarness run(c.commandLine);
+  run.fake.service.desktopInteraction = true;
+  run.Start();
+
+  EXPECT_TRUE(run.endedAtStart);
+  ASSERT_EQ(run.fake.windows.messageBoxes.size(), 1u);
+  EXPECT_EQ(run.fake.windows.messageBoxes[0], (MessageBoxRecord{c.report, "Vesperon"}));
+  EXPECT_TRUE(run.fake.service.entries.empty());
+  EXPECT_FALSE(run.form().Visible());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Schedules, RefusedScheduleTest,
+    testing::Values(RefusedCase{"12:30 7", "[380] Invalid property value", "12:30"},
+                    RefusedCase{"12:30 -2", "[380] Invalid property value", "12:30"},
+                    RefusedCase{"12:30 99999", "[6] Overflow", ""},
+                    RefusedCase{"7 30 1", "[380] Invalid property value", "7"}));
+
+TEST(StartUp, AnErrorInAChangeHandlerTravelsToTheLoadTrap) {
+  MainHarness run("07:30 1");
+  run.fake.tray.failures.Fail("TipText");
+  run.Start();
+
+  ASSERT_EQ(run.fake.service.entries.size(), 1u);
+  EXPECT_EQ(run.fake.service.entries[0].text,
+            "[438] Object doesn't support this property or method");
+  EXPECT_TRUE(run.fake.unhandled.empty()) << "the trap took it, not the dispatcher";
+  EXPECT_EQ(run.cmbType().ListIndex(), -1) << "the steps after the failure are skipped";
+  EXPECT_TRUE(run.form().Visible());
+}
+
+TEST(StartUp, AnErrorInsideTheTrapEndsTheProgram) {
+  MainHarness run("12:30 7");
+  run.fake.service.failures.Fail("WriteEventLogEntry");
+  run.Start();
+
+  EXPECT_TRUE(run.endedAtStart);
+  ASSERT_EQ(run.fake.unhandled.size(), 1u);
+  EXPECT_EQ(run.fake.unhandled[0].Number(), kErrPropertyMissing);
+}
+
+TEST(StartUp, ScheduleCheckRunsOnlyAfterTheLoad) {
+  MainHarness run("10:01 0", 10, 0, 0);
+  run.Start();
+  EXPECT_TRUE(run.tmrCheck().Running());
+  EXPECT_EQ(run.tmrCheck().Interval(), 1000);
+  run.fake.clock.AdvanceSeconds(59);
+  EXPECT_TRUE(run.fake.api.exits.empty());
+  run.fake.clock.AdvanceSeconds(1);
+  EXPECT_EQ(run.fake.api.exits, (std::vector<ExitWindowsCall>{{4, 0xFFFFFFFF}}));
+}
+
+}  // namespace
+}  // namespace duskline::fakes
