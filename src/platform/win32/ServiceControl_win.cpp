@@ -1,32 +1,390 @@
 #include "platform/win32/ServiceControl_win.h"
 
+#include <memory>
+#include <type_traits>
+
+#include "platform/Runtime.h"
 #include "platform/win32/Controls_win.h"
 
 namespace duskline::win32 {
+namespace {
 
-ServiceHost::ServiceHost(HINSTANCE instance) : instance_(instance) {}
-ServiceHost::~ServiceHost() = default;
+constexpr wchar_t kWindowClass[] = L"DusklineServiceHost";
+constexpr int kErrInvalidProcedureCall = 5;
+constexpr int kErrPermissionDenied = 70;
+
+struct ServiceHandleCloser {
+  void operator()(SC_HANDLE handle) const { CloseServiceHandle(handle); }
+};
+using ServiceHandle = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, ServiceHandleCloser>;
+
+struct KeyCloser {
+  void operator()(HKEY key) const { RegCloseKey(key); }
+};
+using RegistryKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+std::wstring Widen(const std::string& text) {
+  if (text.empty()) return {};
+  const int length =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
+}
+
+std::wstring ModulePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);  // a long path was cut: try again with room
+  }
+}
+
+RegistryKey CreateKey(const std::wstring& path, LSTATUS& status) {
+  HKEY key = nullptr;
+  status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                           &key, nullptr);
+  return RegistryKey(status == ERROR_SUCCESS ? key : nullptr);
+}
+
+LSTATUS SetText(HKEY key, const wchar_t* name, const std::wstring& text, DWORD type) {
+  return RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+// The event source whose entries the Event Viewer reads through our message table.
+void RegisterEventLogSource(const std::wstring& modulePath) {
+  LSTATUS status;
+  RegistryKey key = CreateKey(kEventSourceKey, status);
+  if (!key) return;
+  SetText(key.get(), L"EventMessageFile", modulePath, REG_EXPAND_SZ);
+  const DWORD types = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
+  RegSetValueExW(key.get(), L"TypesSupported", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&types),
+                 sizeof types);
+}
+
+[[noreturn]] void RaiseRegistryError(LSTATUS status) {
+  if (status == ERROR_ACCESS_DENIED) throw RuntimeError(kErrPermissionDenied, "Permission denied");
+  throw RuntimeError(kErrInvalidProcedureCall, "Invalid procedure call or argument");
+}
+
+}  // namespace
+
+WORD EventLogType(int16_t eventType) {
+  constexpr int16_t kErrorEntry = 109;
+  switch (eventType) {
+    case kErrorEntry:
+    case EVENTLOG_ERROR_TYPE:
+      return EVENTLOG_ERROR_TYPE;
+    case EVENTLOG_WARNING_TYPE:
+    case EVENTLOG_AUDIT_SUCCESS:
+    case EVENTLOG_AUDIT_FAILURE:
+      return static_cast<WORD>(eventType);
+    default:
+      return EVENTLOG_INFORMATION_TYPE;
+  }
+}
+
+ServiceStatusReporter::ServiceStatusReporter(Sink sink) : sink_(std::move(sink)) {
+  status_.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+  status_.dwCurrentState = SERVICE_STOPPED;
+}
+
+void ServiceStatusReporter::SetAcceptedControls(DWORD controls) {
+  std::lock_guard lock(mutex_);
+  accepted_ = controls;
+}
+
+void ServiceStatusReporter::Report(DWORD state, DWORD exitCode) {
+  std::lock_guard lock(mutex_);
+  if (stopped_) return;
+  const bool pending = state == SERVICE_START_PENDING || state == SERVICE_STOP_PENDING ||
+                       state == SERVICE_PAUSE_PENDING || state == SERVICE_CONTINUE_PENDING;
+  status_.dwCurrentState = state;
+  // No requests while starting or stopping: there is nobody yet, or any more, to take them.
+  status_.dwControlsAccepted =
+      state == SERVICE_START_PENDING || state == SERVICE_STOP_PENDING || state == SERVICE_STOPPED
+          ? 0
+          : accepted_;
+  status_.dwWin32ExitCode = exitCode;
+  status_.dwServiceSpecificExitCode = exitCode == ERROR_SERVICE_SPECIFIC_ERROR ? 1 : 0;
+  status_.dwCheckPoint = pending ? status_.dwCheckPoint + 1 : 0;
+  status_.dwWaitHint = pending ? kWaitHint : 0;
+  stopped_ = state == SERVICE_STOPPED;
+  if (sink_) sink_(status_);
+}
+
+void ServiceStatusReporter::Repeat() {
+  std::lock_guard lock(mutex_);
+  if (sink_ && !stopped_) sink_(status_);
+}
+
+DWORD ServiceStatusReporter::State() const {
+  std::lock_guard lock(mutex_);
+  return status_.dwCurrentState;
+}
+
+std::atomic<ServiceHost*> ServiceHost::instance_{nullptr};
+
+ServiceHost::ServiceHost(HINSTANCE instance, ServiceStatusReporter::Sink sink)
+    : status_(sink ? std::move(sink) : [this](const SERVICE_STATUS& status) {
+        SERVICE_STATUS copy = status;
+        if (SERVICE_STATUS_HANDLE handle = statusHandle_) SetServiceStatus(handle, &copy);
+      }) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = &ServiceHost::WindowProc;
+  windowClass.hInstance = instance;
+  windowClass.lpszClassName = kWindowClass;
+  RegisterClassExW(&windowClass);  // fails harmlessly when a second host registers it again
+  // Message-only: the service threads post their requests here, to the creating thread.
+  window_ =
+      CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this);
+}
+
+ServiceHost::~ServiceHost() {
+  {
+    std::lock_guard lock(mutex_);
+    closing_ = true;
+  }
+  answered_.notify_all();
+  ServiceHost* self = this;
+  instance_.compare_exchange_strong(self, nullptr);
+  if (statusHandle_ != nullptr) {
+    // An attached dispatcher returns once the manager hears STOPPED.
+    status_.Report(SERVICE_STOPPED);
+    if (dispatcher_.joinable()) dispatcher_.join();
+  } else if (dispatcher_.joinable()) {
+    // Never attached: the dispatcher is failing on its own (Wine takes ten seconds to give
+    // up) and, with the instance pointer cleared, touches nothing of ours.
+    dispatcher_.detach();
+  }
+  if (window_ != nullptr) {
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+  }
+}
 
 std::string ServiceHost::ServiceDisplayName() const {
   return "Orvanta Duskline";
 }
+
 bool ServiceHost::DesktopInteraction() const {
   return desktopInteraction_;
 }
+
 void ServiceHost::SetDesktopInteraction(bool value) {
   desktopInteraction_ = value;
 }
-void ServiceHost::SetDebugMode(bool) {}
-void ServiceHost::SetAcceptedRequests(int32_t) {}
+
+void ServiceHost::SetDebugMode(bool value) {
+  debugMode_ = value;
+}
+
+void ServiceHost::SetAcceptedRequests(int32_t requests) {
+  // The bits are the manager's own: 2 pause and continue, 4 shut-down; stop is always taken.
+  acceptedControls_ =
+      SERVICE_ACCEPT_STOP |
+      (static_cast<DWORD>(requests) & (SERVICE_ACCEPT_PAUSE_CONTINUE | SERVICE_ACCEPT_SHUTDOWN));
+  status_.SetAcceptedControls(acceptedControls_);
+}
+
 bool ServiceHost::InstallService() {
-  return false;
+  ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
+  if (!manager) return false;
+  const std::wstring path = ModulePath();
+  if (path.empty()) return false;
+  // Quoted: with blanks in an unquoted path the manager would try "C:\Program.exe" first.
+  const std::wstring command = L"\"" + path + L"\"";
+  const DWORD type =
+      SERVICE_WIN32_OWN_PROCESS | (desktopInteraction_ ? SERVICE_INTERACTIVE_PROCESS : 0);
+  ServiceHandle service(CreateServiceW(manager.get(), kServiceName, kServiceDisplayName,
+                                       SERVICE_QUERY_STATUS, type, SERVICE_DEMAND_START,
+                                       SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr,
+                                       nullptr, nullptr, nullptr));
+  if (!service) return false;
+  RegisterEventLogSource(path);
+  return true;
 }
+
 bool ServiceHost::UninstallService() {
-  return false;
+  ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  if (!manager) return false;
+  ServiceHandle service(OpenServiceW(manager.get(), kServiceName, DELETE));
+  if (!service || !DeleteService(service.get())) return false;
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, kEventSourceKey);
+  return true;
 }
-void ServiceHost::StoreParameter(const std::string&, const std::string&, const std::string&) {}
-void ServiceHost::RunService() {}
-void ServiceHost::WriteEventLogEntry(int16_t, int32_t, const std::string&) {}
+
+void ServiceHost::StoreParameter(const std::string& section, const std::string& key,
+                                 const std::string& value) {
+  // Only a subkey of the service's own key: an empty section would reach the manager's
+  // values (ImagePath among them), a backslash any key below it.
+  if (section.empty() || section.find('\\') != std::string::npos) {
+    throw RuntimeError(kErrInvalidProcedureCall, "Invalid procedure call or argument");
+  }
+  LSTATUS status;
+  RegistryKey sectionKey = CreateKey(std::wstring(kServiceKey) + L"\\" + Widen(section), status);
+  if (!sectionKey) RaiseRegistryError(status);
+  status = SetText(sectionKey.get(), Widen(key).c_str(), Widen(value), REG_SZ);
+  if (status != ERROR_SUCCESS) RaiseRegistryError(status);
+}
+
+void ServiceHost::RunService() {
+  if (dispatcher_.joinable()) return;
+  instance_ = this;
+  dispatcher_ = std::thread([] {
+    SERVICE_TABLE_ENTRYW table[] = {
+        {const_cast<LPWSTR>(kServiceName), &ServiceHost::ServiceMain},
+        {nullptr, nullptr},
+    };
+    // Fails at once when the manager did not start this process; then nothing else happens.
+    StartServiceCtrlDispatcherW(table);
+  });
+}
+
+void ServiceHost::WriteEventLogEntry(int16_t eventType, int32_t eventId, const std::string& text) {
+  HANDLE source = RegisterEventSourceW(nullptr, kServiceName);
+  if (source == nullptr) return;
+  const std::wstring wide = Widen(text);
+  const wchar_t* strings[] = {wide.c_str()};
+  ReportEventW(source, EventLogType(eventType), 0, static_cast<DWORD>(eventId), nullptr, 1, 0,
+               strings, nullptr);
+  DeregisterEventSource(source);
+}
+
+void WINAPI ServiceHost::ServiceMain(DWORD, LPWSTR*) {
+  ServiceHost* self = instance_;
+  if (self == nullptr) return;
+  try {
+    self->statusHandle_ = RegisterServiceCtrlHandlerExW(kServiceName, &ControlHandler, self);
+    if (self->statusHandle_ == nullptr) return;
+    self->OnServiceMain();
+  } catch (...) {
+    self->status_.Report(SERVICE_STOPPED, ERROR_EXCEPTION_IN_SERVICE);
+  }
+}
+
+DWORD WINAPI ServiceHost::ControlHandler(DWORD control, DWORD, LPVOID, LPVOID context) {
+  try {
+    return static_cast<ServiceHost*>(context)->OnControl(control);
+  } catch (...) {
+    return ERROR_EXCEPTION_IN_SERVICE;
+  }
+}
+
+void ServiceHost::OnServiceMain() {
+  status_.Report(SERVICE_START_PENDING);
+  if (Ask(Request::kStart)) {
+    status_.Report(SERVICE_RUNNING);
+  } else {
+    status_.Report(SERVICE_STOPPED, ERROR_SERVICE_SPECIFIC_ERROR);
+  }
+}
+
+DWORD ServiceHost::OnControl(DWORD control) {
+  const DWORD state = status_.State();
+  switch (control) {
+    case SERVICE_CONTROL_SHUTDOWN:
+      if ((acceptedControls_ & SERVICE_ACCEPT_SHUTDOWN) == 0) return ERROR_CALL_NOT_IMPLEMENTED;
+      [[fallthrough]];
+    case SERVICE_CONTROL_STOP:
+      if (state == SERVICE_STOPPED || state == SERVICE_STOP_PENDING) return NO_ERROR;
+      status_.Report(SERVICE_STOP_PENDING);
+      // The user-interface thread reports STOPPED before it raises the event, whose handler
+      // ends the process.
+      if (!PostMessageW(window_, kRequestMessage, static_cast<WPARAM>(Request::kStop), 0)) {
+        status_.Report(SERVICE_STOPPED);
+      }
+      return NO_ERROR;
+    case SERVICE_CONTROL_PAUSE:
+    case SERVICE_CONTROL_CONTINUE: {
+      if ((acceptedControls_ & SERVICE_ACCEPT_PAUSE_CONTINUE) == 0) {
+        return ERROR_CALL_NOT_IMPLEMENTED;
+      }
+      const bool pause = control == SERVICE_CONTROL_PAUSE;
+      const DWORD from = pause ? SERVICE_RUNNING : SERVICE_PAUSED;
+      const DWORD to = pause ? SERVICE_PAUSED : SERVICE_RUNNING;
+      if (state != from) {
+        status_.Repeat();
+        return NO_ERROR;
+      }
+      status_.Report(pause ? SERVICE_PAUSE_PENDING : SERVICE_CONTINUE_PENDING);
+      // A refused request leaves the service as it was.
+      status_.Report(Ask(pause ? Request::kPause : Request::kContinue) ? to : from);
+      return NO_ERROR;
+    }
+    case SERVICE_CONTROL_INTERROGATE:
+      status_.Repeat();
+      return NO_ERROR;
+    default:
+      return ERROR_CALL_NOT_IMPLEMENTED;
+  }
+}
+
+bool ServiceHost::Ask(Request request) {
+  std::lock_guard one(askMutex_);
+  std::unique_lock lock(mutex_);
+  if (closing_) return false;
+  hasAnswer_ = false;
+  if (!PostMessageW(window_, kRequestMessage, static_cast<WPARAM>(request), 0)) return false;
+  answered_.wait(lock, [this] { return hasAnswer_ || closing_; });
+  return hasAnswer_ && answer_;
+}
+
+void ServiceHost::Answer(bool success) {
+  {
+    std::lock_guard lock(mutex_);
+    hasAnswer_ = true;
+    answer_ = success;
+  }
+  answered_.notify_all();
+}
+
+void ServiceHost::OnRequest(Request request) {
+  if (request == Request::kStop) {
+    status_.Report(SERVICE_STOPPED);
+    if (ServiceStopped) ServiceStopped();
+    return;
+  }
+  const auto& event = request == Request::kStart   ? ServiceStarted
+                      : request == Request::kPause ? ServicePaused
+                                                   : ServiceContinued;
+  // Refused unless the handler says otherwise; a handler that fails keeps what it had set.
+  bool success = false;
+  try {
+    if (event) event(success);
+  } catch (...) {
+    Answer(success);
+    throw;
+  }
+  Answer(success);
+}
+
+LRESULT CALLBACK ServiceHost::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<ServiceHost*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr || message != kRequestMessage) {
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  const auto request = static_cast<Request>(wParam);
+  if (request < Request::kStart || request > Request::kStop) return 0;
+  try {
+    self->OnRequest(request);
+  } catch (...) {
+    // The event dispatcher has applied the program's rule already; nothing crosses into the
+    // system's code.
+  }
+  return 0;
+}
 
 std::unique_ptr<ServiceControl> CreateServiceControl(HINSTANCE instance) {
   return std::make_unique<ServiceHost>(instance);

@@ -1,16 +1,61 @@
-// The service control for Win32: registration, the service control manager's dispatcher on
-// a thread of its own, lifecycle events on the user-interface thread, event-log entries.
+// The service control for Win32: registration with the service control manager and the event
+// log, the manager's dispatcher on a thread of its own, the lifecycle events raised on the
+// user-interface thread, and event-log entries.
 #pragma once
 
 #include <windows.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
 
 #include "platform/Service.h"
 
 namespace duskline::win32 {
 
+inline constexpr wchar_t kServiceName[] = L"Orvanta Vesperon";
+inline constexpr wchar_t kServiceDisplayName[] = L"Orvanta Duskline";
+inline constexpr wchar_t kServiceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\Orvanta Vesperon";
+inline constexpr wchar_t kEventSourceKey[] =
+    L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Orvanta Vesperon";
+
+// The event-log type of an entry: 109 (the error traps) is an error, the event-log types
+// themselves stand for themselves, anything else (4 among them) is information.
+WORD EventLogType(int16_t eventType);
+
+// The one place where the service's state changes and reaches the manager. Pending states
+// count their check point up; nothing is reported after STOPPED.
+class ServiceStatusReporter {
+ public:
+  using Sink = std::function<void(const SERVICE_STATUS&)>;
+  static constexpr DWORD kWaitHint = 30000;
+
+  explicit ServiceStatusReporter(Sink sink);
+  void SetAcceptedControls(DWORD controls);
+  void Report(DWORD state, DWORD exitCode = NO_ERROR);
+  void Repeat();  // for an interrogation
+  DWORD State() const;
+
+ private:
+  mutable std::mutex mutex_;
+  Sink sink_;
+  SERVICE_STATUS status_{};
+  DWORD accepted_ = SERVICE_ACCEPT_STOP;
+  bool stopped_ = false;
+};
+
 class ServiceHost : public ServiceControl {
  public:
-  explicit ServiceHost(HINSTANCE instance);
+  enum class Request : WPARAM { kStart = 1, kPause, kContinue, kStop };
+  static constexpr UINT kRequestMessage = WM_APP + 2;
+
+  // The status sink is a parameter so that a test can play the service control manager; by
+  // default it is SetServiceStatus with the handle this process was given.
+  explicit ServiceHost(HINSTANCE instance, ServiceStatusReporter::Sink sink = {});
   ~ServiceHost() override;
   ServiceHost(const ServiceHost&) = delete;
   ServiceHost& operator=(const ServiceHost&) = delete;
@@ -18,6 +63,7 @@ class ServiceHost : public ServiceControl {
   std::string ServiceDisplayName() const override;
   bool DesktopInteraction() const override;
   void SetDesktopInteraction(bool value) override;
+  // Remembered only: started from the command line the dispatcher fails at once anyway.
   void SetDebugMode(bool value) override;
   void SetAcceptedRequests(int32_t requests) override;
   bool InstallService() override;
@@ -27,9 +73,42 @@ class ServiceHost : public ServiceControl {
   void RunService() override;
   void WriteEventLogEntry(int16_t eventType, int32_t eventId, const std::string& text) override;
 
+  bool DebugMode() const { return debugMode_; }
+  DWORD State() const { return status_.State(); }
+
+  // What the manager's threads do: ServiceMain after registering its handler, and the
+  // control handler. Public so that a test can play those threads.
+  void OnServiceMain();
+  DWORD OnControl(DWORD control);
+
  private:
-  HINSTANCE instance_;
+  static void WINAPI ServiceMain(DWORD argc, LPWSTR* argv);
+  static DWORD WINAPI ControlHandler(DWORD control, DWORD eventType, LPVOID eventData,
+                                     LPVOID context);
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  // Service side: hands a request to the user-interface thread and waits for its answer.
+  bool Ask(Request request);
+  // User-interface side: raises the event and answers.
+  void OnRequest(Request request);
+  void Answer(bool success);
+
+  static std::atomic<ServiceHost*> instance_;  // ServiceMain takes no context
+
+  HWND window_ = nullptr;
+  std::atomic<SERVICE_STATUS_HANDLE> statusHandle_{nullptr};  // set on the ServiceMain thread
+  ServiceStatusReporter status_;
   bool desktopInteraction_ = false;
+  bool debugMode_ = false;
+  DWORD acceptedControls_ = SERVICE_ACCEPT_STOP;
+  std::thread dispatcher_;
+
+  std::mutex askMutex_;  // one request at a time
+  std::mutex mutex_;
+  std::condition_variable answered_;
+  bool hasAnswer_ = false;
+  bool answer_ = false;
+  bool closing_ = false;
 };
 
 }  // namespace duskline::win32
