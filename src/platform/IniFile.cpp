@@ -149,7 +149,9 @@ bool IniFile::Set(std::string_view section, std::string_view key, std::string_vi
   std::vector<Range> ranges = Sections(section);
   if (ranges.empty()) {  // never for "", whose lines are those before the first header
     size_t at = lines_.size();
-    Insert(at, "[" + std::string(section) + "]");
+    std::string header = "[";
+    header.append(section).push_back(']');
+    Insert(at, std::move(header));
     Insert(at + 1, std::string(key) + "=" + std::string(value));
     return true;
   }

@@ -212,7 +212,7 @@ std::string FormatDateMmDdYyyy(DateValue date) {
   int year = 0, month = 0, day = 0;
   CivilFromDays(kSerialEpochDays + static_cast<long long>(std::trunc(date.serial)), year, month,
                 day);
-  char text[16];
+  char text[40];
   std::snprintf(text, sizeof text, "%02d/%02d/%04d", month, day, year);
   return text;
 }
@@ -276,7 +276,7 @@ std::string GeneralText(const ProfileValue& aValue) {
           if (fraction != 0) {
             long seconds = std::lround(fraction * 86400);
             if (seconds >= 86400) seconds = 86399;
-            char time[16];
+            char time[40];
             std::snprintf(time, sizeof time, "%02ld:%02ld:%02ld", seconds / 3600, seconds / 60 % 60,
                           seconds % 60);
             text += text.empty() ? time : std::string(" ") + time;
