@@ -1,0 +1,191 @@
+// The service switches of the command line and the four lifecycle events, with their
+// event-log entries and traps.
+#include <gtest/gtest.h>
+
+#include "fakes/MainHarness.h"
+
+namespace duskline::fakes {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+struct SwitchCase {
+  std::string commandLine;
+  bool result;
+  std::string message;
+  Calls serviceLog;
+};
+
+void PrintTo(const SwitchCase& c, std::ostream* os) {
+  *os << c.commandLine << (c.result ? " succeeding" : " failing");
+}
+
+class OneShotSwitchTest : public testing::TestWithParam<SwitchCase> {};
+
+TEST_P(OneShotSwitchTest, ShowsOneMessageAndEndsWithoutTheWindow) {
+  const SwitchCase& c = GetParam();
+  MainHarness run(c.commandLine);
+  run.fake.service.installResult = c.result;
+  run.fake.service.uninstallResult = c.result;
+  run.Start();
+
+  EXPECT_TRUE(run.endedAtStart);
+  EXPECT_EQ(run.fake.windows.messageBoxes,
+            (std::vector<MessageBoxRecord>{{c.message, "Vesperon"}}));
+  EXPECT_EQ(run.fake.service.log, c.serviceLog);
+  EXPECT_EQ(run.form().ShowCount(), 0);
+  EXPECT_EQ(run.fake.ini.reads, 0);
+  EXPECT_TRUE(run.fake.service.entries.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Switches, OneShotSwitchTest,
+    testing::Values(SwitchCase{"-install",
+                               true,
+                               "Orvanta Duskline erfolgreich installiert.",
+                               {"ServiceDisplayName", "DesktopInteraction=1", "InstallService",
+                                "StoreParameter=Parameters,TimerInterval,1000"}},
+                    SwitchCase{"-install",
+                               false,
+                               "Orvanta Duskline konnte nicht installiert werden.",
+                               {"ServiceDisplayName", "DesktopInteraction=1", "InstallService"}},
+                    SwitchCase{"-uninstall",
+                               true,
+                               "Orvanta Duskline erfolgreich deinstalliert.",
+                               {"ServiceDisplayName", "UninstallService"}},
+                    SwitchCase{"-uninstall",
+                               false,
+                               "Orvanta Duskline konnte nicht deinstalliert werden.",
+                               {"ServiceDisplayName", "UninstallService"}}));
+
+TEST(ServiceSwitches, AnErrorWhileInstallingIsShownAndEnds) {
+  MainHarness run("-install");
+  run.fake.service.failures.Fail("InstallService");
+  run.Start();
+
+  EXPECT_TRUE(run.endedAtStart);
+  EXPECT_EQ(run.fake.windows.messageBoxes,
+            (std::vector<MessageBoxRecord>{
+                {"[438] Object doesn't support this property or method", "Vesperon"}}));
+  EXPECT_TRUE(run.fake.service.entries.empty());
+}
+
+TEST(ServiceSwitches, DebugSetsDebugModeAndRunsTheService) {
+  MainHarness run("-debug");
+  run.Start();
+
+  EXPECT_EQ(run.fake.service.log,
+            (Calls{"ServiceDisplayName", "DebugMode=1", "AcceptedRequests=2", "RunService"}));
+  EXPECT_EQ(run.txtTime().Text(), "");
+  EXPECT_EQ(run.cmbType().ListIndex(), 0);
+  EXPECT_TRUE(run.form().Visible());
+}
+
+TEST(ServiceSwitches, EveryOtherStartRunsTheService) {
+  for (const char* commandLine : {"", "07:30 1", "-DEBUG", "-install "}) {
+    MainHarness run(commandLine);
+    run.Start();
+    EXPECT_EQ(run.fake.service.log,
+              (Calls{"ServiceDisplayName", "AcceptedRequests=2", "RunService"}))
+        << '"' << commandLine << '"';
+    EXPECT_FALSE(run.endedAtStart);
+  }
+}
+
+class LifecycleTest : public testing::Test {
+ protected:
+  LifecycleTest() : run("12:00 1", 11, 50, 0) { run.Start(); }
+
+  std::vector<EventLogEntry> Entries() const { return run.fake.service.entries; }
+  static EventLogEntry Status(const std::string& text) { return {4, 110, text}; }
+  static EventLogEntry Error(const std::string& text) { return {109, 1, text}; }
+
+  MainHarness run;
+};
+
+TEST_F(LifecycleTest, StartLocksTheScheduleAndHidesTheWindowOnce) {
+  EXPECT_TRUE(run.fake.service.Start());
+  EXPECT_EQ(Entries(), (std::vector<EventLogEntry>{Status("Service started")}));
+  EXPECT_FALSE(run.form().ControlNamed("Frame1").Visible());
+  EXPECT_FALSE(run.txtTime().Enabled());
+  EXPECT_FALSE(run.cmbType().Enabled());
+  EXPECT_THROW(run.form().Type("txtTime", "1"), NotReachable);
+  EXPECT_THROW(run.form().ClickOn("cmdClose"), NotReachable);
+
+  run.fake.clock.AdvanceMilliseconds(499);
+  EXPECT_TRUE(run.form().Visible());
+  run.fake.clock.AdvanceMilliseconds(1);
+  EXPECT_FALSE(run.form().Visible());
+  EXPECT_TRUE(run.fake.tray.shown);
+  EXPECT_FALSE(run.form().FakeTimerNamed("tmrAutoHide").Enabled());
+
+  run.fake.tray.Activate();
+  run.fake.clock.AdvanceSeconds(5);
+  EXPECT_TRUE(run.form().Visible()) << "the auto-hide does not come back";
+  EXPECT_FALSE(run.txtTime().Enabled()) << "the lock lasts";
+}
+
+TEST_F(LifecycleTest, PausedCheckMissesTheMinuteAndDoesNotCatchUp) {
+  EXPECT_TRUE(run.fake.service.Pause());
+  EXPECT_FALSE(run.tmrCheck().Enabled());
+  run.fake.clock.AdvanceTo(12, 0, 30);
+  EXPECT_TRUE(run.fake.api.exits.empty());
+
+  run.fake.clock.AdvanceTo(12, 1, 0);
+  EXPECT_TRUE(run.fake.service.Continue());
+  EXPECT_TRUE(run.tmrCheck().Enabled());
+  run.fake.clock.AdvanceMinutes(10);
+  EXPECT_TRUE(run.fake.api.exits.empty());
+  EXPECT_EQ(Entries(),
+            (std::vector<EventLogEntry>{Status("Service paused"), Status("Service continued")}));
+}
+
+TEST_F(LifecycleTest, ContinueReenablesAFiredCheck) {
+  run.fake.clock.AdvanceTo(12, 0, 0);
+  ASSERT_FALSE(run.tmrCheck().Enabled());
+  run.fake.service.Continue();
+  EXPECT_TRUE(run.tmrCheck().Enabled());
+  run.fake.clock.AdvanceSeconds(1);
+  EXPECT_EQ(run.fake.api.exits.size(), 2u) << "still the set minute";
+}
+
+TEST_F(LifecycleTest, StopWritesItsEntryThenEnds) {
+  EXPECT_THROW(run.fake.service.Stop(), ProgramEnded);
+  EXPECT_EQ(Entries(), (std::vector<EventLogEntry>{Status("Service stopped")}));
+}
+
+TEST_F(LifecycleTest, StartFailingAtTheFrameKeepsWhatWasDone) {
+  static_cast<FakeButton&>(run.form().ControlNamed("Frame1")).failures.Fail("Visible");
+  EXPECT_TRUE(run.fake.service.Start());
+  EXPECT_EQ(
+      Entries(),
+      (std::vector<EventLogEntry>{Error("[438] Object doesn't support this property or method")}));
+  EXPECT_TRUE(run.form().FakeTimerNamed("tmrAutoHide").Enabled());
+  EXPECT_TRUE(run.txtTime().Enabled()) << "later steps skipped";
+  EXPECT_TRUE(run.fake.unhandled.empty());
+}
+
+TEST_F(LifecycleTest, PauseFailingLeavesTheFlagUnset) {
+  run.tmrCheck().failures.Fail("Enabled", kErrObjectNotSet);
+  EXPECT_FALSE(run.fake.service.Pause());
+  EXPECT_EQ(
+      Entries(),
+      (std::vector<EventLogEntry>{Error("[91] Object variable or With block variable not set")}));
+}
+
+TEST_F(LifecycleTest, ContinueFailingHasAlreadyAccepted) {
+  run.fake.service.failures.Fail("WriteEventLogEntry", kErrTypeMismatch, 1);
+  EXPECT_TRUE(run.fake.service.Continue());
+  EXPECT_EQ(Entries(), (std::vector<EventLogEntry>{Error("[13] Type mismatch")}));
+}
+
+TEST_F(LifecycleTest, AnErrorWhileWritingTheErrorEntryEndsTheProgram) {
+  run.fake.service.failures.Fail("WriteEventLogEntry");
+  EXPECT_THROW(run.fake.service.Pause(), ProgramEnded);
+  ASSERT_EQ(run.fake.unhandled.size(), 1u);
+  EXPECT_EQ(run.fake.windows.messageBoxes.back().text,
+            "Run-time error '438':\n\nObject doesn't support this property or method");
+}
+
+}  // namespace
+}  // namespace duskline::fakes
