@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "platform/Ini.h"
 #include "profile/TempFolder.h"
@@ -119,6 +120,11 @@ TEST_F(IniFunctionsTest, ReadOnlyFileStaysAsItWas) {
                                    std::filesystem::perms::group_write |
                                    std::filesystem::perms::others_write,
                                std::filesystem::perm_options::remove);
+#ifdef _WIN32
+  // Wine run by the superuser lets anyone write a read-only file; the system refuses.
+  if (std::ofstream(folder_.Path() / "ro.ini", std::ios::app).is_open())
+    GTEST_SKIP() << "this host does not enforce read-only files";
+#endif
   EXPECT_FALSE(ini_->WritePrivateProfileString("S", std::string("a"), std::string("2"),
                                                folder_.File("ro.ini")));
   EXPECT_EQ(folder_.Read("ro.ini"), "[S]\r\na=1\r\n");
