@@ -1,0 +1,99 @@
+// A form of the window system: a top-level window built from its layout, with child windows
+// for its controls and SetTimer timers. User actions raise the events from the window
+// procedure; the program's own SetText and SetListIndex raise them directly from the call.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/Controls.h"
+#include "platform/Runtime.h"
+#include "platform/win32/Windows_win.h"
+
+namespace duskline::win32 {
+
+// Where an exception that reached a window procedure is reported.
+using LastResort = std::function<void(const RuntimeError&)>;
+
+// Turns the exception being handled into the report of a last resort (a foreign exception is
+// the host's internal error 51) and hands it on; never throws.
+void ReportToLastResort(const LastResort* lastResort) noexcept;
+
+// What a form needs of the window system that made it.
+struct FormHost {
+  HINSTANCE instance = nullptr;
+  HWND owner = nullptr;  // owner of the forms kept out of the taskbar
+  const LastResort* lastResort = nullptr;
+};
+
+class ChildWindow;
+class Win32Timer;
+
+class Win32Form : public Form {
+ public:
+  static constexpr wchar_t kClassName[] = L"DusklineForm";
+  // Posted by a control that lost the focus to another control of the form.
+  static constexpr UINT kLostFocusMessage = WM_APP + 1;
+
+  static void RegisterClass(HINSTANCE instance);
+  // The form behind a top-level window of ours, else nullptr.
+  static Win32Form* FromHandle(HWND window);
+
+  Win32Form(const FormHost& host, const FormLayout& layout);
+  ~Win32Form() override;
+  Win32Form(const Win32Form&) = delete;
+  Win32Form& operator=(const Win32Form&) = delete;
+
+  const FormLayout& Layout() const override { return layout_; }
+  void Show() override;
+  void Hide() override;
+  bool Visible() const override;
+  WindowHandle Handle() const override { return reinterpret_cast<WindowHandle>(window_); }
+
+  TextBox& TextBoxNamed(const std::string& name) override;
+  DropDownList& DropDownListNamed(const std::string& name) override;
+  Label& LabelNamed(const std::string& name, int index = -1) override;
+  Control& ControlNamed(const std::string& name, int index = -1) override;
+  Timer& TimerNamed(const std::string& name) override;
+
+  HWND Window() const { return window_; }
+  int Dpi() const { return dpi_; }
+  // Whether keys go through the dialog manager (tab order, Enter, Escape, mnemonics): true for
+  // forms with a control that takes the focus; the others get the keys as KeyPress.
+  bool UsesDialogKeys() const { return usesDialogKeys_; }
+  // The child window of a control (for tests and the message loop).
+  HWND ChildHandle(const std::string& name, int index = -1) const;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateChildren();
+  void CreateTimers();
+  void ApplyDpi(int dpi);
+  void SetIcons();
+  void Centre();
+  ChildWindow* Find(const std::string& name, int index) const;
+  ChildWindow* FindById(int id) const;
+  ChildWindow* ButtonWith(bool ControlLayout::*flag) const;
+  template <typename T>
+  T& Named(const std::string& name, int index, const char* kind);
+  LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
+  LRESULT OnDefaultId() const;
+  void ClickButton(bool ControlLayout::*flag);
+
+  FormHost host_;
+  FormLayout layout_;
+  HWND window_ = nullptr;
+  DWORD style_ = 0, exStyle_ = 0;
+  int dpi_ = 96;
+  bool usesDialogKeys_ = false;
+  bool shownBefore_ = false;
+  bool mouseDown_ = false;
+  HWND savedFocus_ = nullptr;
+  HICON bigIcon_ = nullptr, smallIcon_ = nullptr;
+  std::vector<std::unique_ptr<ChildWindow>> children_;
+  std::vector<std::unique_ptr<Win32Timer>> timers_;
+};
+
+}  // namespace duskline::win32
