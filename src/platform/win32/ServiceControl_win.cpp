@@ -5,6 +5,7 @@
 
 #include "platform/Runtime.h"
 #include "platform/win32/Controls_win.h"
+#include "platform/win32/Text_win.h"
 
 namespace duskline::win32 {
 namespace {
@@ -22,15 +23,6 @@ struct KeyCloser {
   void operator()(HKEY key) const { RegCloseKey(key); }
 };
 using RegistryKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
-
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  const int length =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
-}
 
 std::wstring ModulePath() {
   std::wstring path(MAX_PATH, L'\0');
@@ -229,9 +221,9 @@ void ServiceHost::StoreParameter(const std::string& section, const std::string& 
     throw RuntimeError(kErrInvalidProcedureCall, "Invalid procedure call or argument");
   }
   LSTATUS status;
-  RegistryKey sectionKey = CreateKey(std::wstring(kServiceKey) + L"\\" + Widen(section), status);
+  RegistryKey sectionKey = CreateKey(std::wstring(kServiceKey) + L"\\" + Wide(section), status);
   if (!sectionKey) RaiseRegistryError(status);
-  status = SetText(sectionKey.get(), Widen(key).c_str(), Widen(value), REG_SZ);
+  status = SetText(sectionKey.get(), Wide(key).c_str(), Wide(value), REG_SZ);
   if (status != ERROR_SUCCESS) RaiseRegistryError(status);
 }
 
@@ -251,7 +243,7 @@ void ServiceHost::RunService() {
 void ServiceHost::WriteEventLogEntry(int16_t eventType, int32_t eventId, const std::string& text) {
   HANDLE source = RegisterEventSourceW(nullptr, kServiceName);
   if (source == nullptr) return;
-  const std::wstring wide = Widen(text);
+  const std::wstring wide = Wide(text);
   const wchar_t* strings[] = {wide.c_str()};
   ReportEventW(source, EventLogType(eventType), 0, static_cast<DWORD>(eventId), nullptr, 1, 0,
                strings, nullptr);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/win32/Controls_win.h"
+#include "platform/win32/Text_win.h"
 
 namespace duskline::win32 {
 namespace {
@@ -49,15 +50,6 @@ Rgba ColourAt(TrayPicture picture, double x, double y) {
   }
   const bool crescent = InCircle(x, y, 0.46, 0.53, 0.30) && !InCircle(x, y, 0.60, 0.42, 0.26);
   return crescent ? kMoon : kNight;
-}
-
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  const int length =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
 }
 
 void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
@@ -201,7 +193,7 @@ void TrayIconWindow::SetIconCode(int32_t code) {
 
 void TrayIconWindow::SetTipText(const std::string& text) {
   // The shell's tooltip holds 127 characters; a longer text is cut, never overrun.
-  const std::wstring wide = Widen(text);
+  const std::wstring wide = Wide(text);
   const size_t length = std::min(wide.size(), std::size(data_.szTip) - 1);
   std::wmemcpy(data_.szTip, wide.data(), length);
   data_.szTip[length] = L'\0';

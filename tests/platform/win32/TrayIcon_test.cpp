@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/win32/Controls_win.h"
+#include "platform/win32/Text_win.h"
 #include "platform/win32/TrayIcon_win.h"
 
 namespace duskline::win32 {
@@ -172,9 +173,10 @@ TEST_F(TrayIconTest, TipTextUpdatesAShownIconAndIsCutToTheShellsLimit) {
   tray.AddIcon();
   EXPECT_STREQ(calls_[0].data.szTip, L"Shutdown at 22:30");
 
-  tray.SetTipText("Power Off at \xc3\xa9t\xc3\xa9");  // UTF-8 reaches the shell as UTF-16
+  // Texts come in the program's code page, like those of every window.
+  tray.SetTipText("Power Off at \xe9t\xe9");
   ASSERT_EQ(calls_.back().message, DWORD{NIM_MODIFY});
-  EXPECT_STREQ(calls_.back().data.szTip, L"Power Off at \u00e9t\u00e9");
+  EXPECT_EQ(std::wstring(calls_.back().data.szTip), Wide("Power Off at \xe9t\xe9"));
 
   tray.SetTipText(std::string(500, 'x'));
   const std::wstring tip = calls_.back().data.szTip;
