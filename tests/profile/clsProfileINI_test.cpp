@@ -74,11 +74,6 @@ TEST_F(ProfileTest, StoredTextComesBackWithoutSurroundingBlanks) {
   EXPECT_EQ(profile_.GetProfileText(Path(), "Command", "Code", "00:00 2"), "07:30 1");
 }
 
-TEST_F(ProfileTest, LongValueIsCutToTheBuffer) {
-  Store(std::string(3000, 'x'));
-  EXPECT_EQ(profile_.GetProfileText(Path(), "S", "e", ""), std::string(2047, 'x'));
-}
-
 TEST_F(ProfileTest, OnlyTheProfileFamilyFallsBackToTheDefaultProfile) {
   Store("stored");
   profile_.SetDefaultProfile(Path());
@@ -109,33 +104,24 @@ TEST_F(ProfileTest, PlaceholdersAnswerZeroWithoutTouchingTheFile) {
   EXPECT_EQ(profile_.GetProfileIdentifier(Path(), "S", "e", 3, ","), "0");
 }
 
-struct TextFormCase {
-  const char* name;
-  ProfileValue value;
-  std::string stored;
-};
-void PrintTo(const TextFormCase& c, std::ostream* os) {
-  *os << c.name;
+TEST_F(ProfileTest, WriteStringEntryStoresTheGeneralTextForm) {
+  const std::pair<ProfileValue, std::string> cases[] = {
+      {"a b", "a b"},
+      {-3, "-3"},
+      {2.5, "2.5"},
+      {0.1, "0.1"},
+      {1e20, "1E+20"},
+      {true, "True"},
+      {false, "False"},
+      {ProfileValue(), ""},
+      {DateValue{45356}, "03/05/2024"},
+      {DateValue{45356.75}, "03/05/2024 18:00:00"},
+      {DateValue{0.5}, "12:00:00"}};
+  for (const auto& [value, stored] : cases) {
+    profile_.WriteStringEntry(Path(), "S", "e", value);
+    EXPECT_EQ(Stored(), "[S]\r\ne=" + stored + "\r\n");
+  }
 }
-
-class GeneralTextForm : public ProfileTest, public testing::WithParamInterface<TextFormCase> {};
-
-TEST_P(GeneralTextForm, IsWhatWriteStringEntryStores) {
-  profile_.WriteStringEntry(Path(), "S", "e", GetParam().value);
-  EXPECT_EQ(Stored(), "[S]\r\ne=" + GetParam().stored + "\r\n");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Values, GeneralTextForm,
-    testing::Values(TextFormCase{"TextUnchanged", "a b", "a b"}, TextFormCase{"Whole", -3, "-3"},
-                    TextFormCase{"Fraction", 2.5, "2.5"}, TextFormCase{"ShortestExact", 0.1, "0.1"},
-                    TextFormCase{"Large", 1e20, "1E+20"}, TextFormCase{"True", true, "True"},
-                    TextFormCase{"False", false, "False"},
-                    TextFormCase{"Empty", ProfileValue(), ""},
-                    TextFormCase{"Date", DateValue{45356}, "03/05/2024"},
-                    TextFormCase{"DateAndTime", DateValue{45356.75}, "03/05/2024 18:00:00"},
-                    TextFormCase{"TimeOnly", DateValue{0.5}, "12:00:00"}),
-    [](const testing::TestParamInfo<TextFormCase>& info) { return info.param.name; });
 
 TEST_F(ProfileTest, ValuesWithoutTextFormRaiseBeforeWriting) {
   ExpectError(kErrInvalidUseOfNull,
@@ -145,28 +131,14 @@ TEST_F(ProfileTest, ValuesWithoutTextFormRaiseBeforeWriting) {
   EXPECT_FALSE(std::filesystem::exists(Path()));
 }
 
-struct NumberCase {
-  const char* name;
-  std::string stored;
-  double expected;
-};
-void PrintTo(const NumberCase& c, std::ostream* os) {
-  *os << c.name;
+TEST_F(ProfileTest, NumbersReadTheLeadingNumber) {
+  const std::pair<const char*, double> cases[] = {{"-42", -42},    {"12abc", 12}, {"abc", 0},
+                                                  {"1 000", 1000}, {"&H10", 16},  {"2.5", 2.5}};
+  for (const auto& [stored, expected] : cases) {
+    Store(stored);
+    EXPECT_EQ(profile_.GetProfileNumber(Path(), "S", "e", 99), ProfileValue(expected)) << stored;
+  }
 }
-
-class ProfileNumber : public ProfileTest, public testing::WithParamInterface<NumberCase> {};
-
-TEST_P(ProfileNumber, ReadsTheLeadingNumber) {
-  Store(GetParam().stored);
-  EXPECT_EQ(profile_.GetProfileNumber(Path(), "S", "e", 99), ProfileValue(GetParam().expected));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, ProfileNumber,
-    testing::Values(NumberCase{"Negative", "-42", -42}, NumberCase{"TrailingLetters", "12abc", 12},
-                    NumberCase{"NoNumber", "abc", 0}, NumberCase{"InnerBlank", "1 000", 1000},
-                    NumberCase{"Hexadecimal", "&H10", 16}, NumberCase{"Fraction", "2.5", 2.5}),
-    [](const testing::TestParamInfo<NumberCase>& info) { return info.param.name; });
 
 TEST_F(ProfileTest, NumbersAreStoredPlainAndDefaultsGoThroughTheirText) {
   profile_.WriteProfileNumber(Path(), "S", "n", -42);
@@ -180,32 +152,21 @@ TEST_F(ProfileTest, NumbersAreStoredPlainAndDefaultsGoThroughTheirText) {
   ExpectError(kErrOverflow, [&] { profile_.GetProfileNumber(Path(), "S", "e", 0); });
 }
 
-struct SwitchCase {
-  const char* name;
-  std::optional<std::string> stored;  // none: no entry
-  ProfileSwitch entry;                // GetSwitchEntry with default 5
-  ProfileSwitch profileSwitch;        // GetProfileSwitch with default 0
-};
-void PrintTo(const SwitchCase& c, std::ostream* os) {
-  *os << c.name;
+TEST_F(ProfileTest, SwitchesReadTheNegatedRoundedNumber) {
+  struct Case {
+    std::optional<std::string> stored;  // none: no entry
+    ProfileSwitch entry;                // GetSwitchEntry with default 5
+    ProfileSwitch profileSwitch;        // GetProfileSwitch with default 0
+  };
+  for (const Case& c :
+       {Case{"1", -1, -1}, Case{"0", 0, 0}, Case{"-1", 1, -1}, Case{"0.5", 0, 0},
+        Case{"1.5", -2, -1}, Case{"yes", 0, 0}, Case{"   ", 5, 0}, Case{std::nullopt, 5, 0}}) {
+    std::filesystem::remove(Path());
+    if (c.stored) Store(*c.stored);
+    EXPECT_EQ(profile_.GetSwitchEntry(Path(), "S", "e", 5), c.entry) << c.stored.value_or("-");
+    EXPECT_EQ(profile_.GetProfileSwitch(Path(), "S", "e", 0), c.profileSwitch);
+  }
 }
-
-class ProfileSwitchRead : public ProfileTest, public testing::WithParamInterface<SwitchCase> {};
-
-TEST_P(ProfileSwitchRead, NegatesAndRoundsTheNumber) {
-  const SwitchCase& c = GetParam();
-  if (c.stored) Store(*c.stored);
-  EXPECT_EQ(profile_.GetSwitchEntry(Path(), "S", "e", 5), c.entry);
-  EXPECT_EQ(profile_.GetProfileSwitch(Path(), "S", "e", 0), c.profileSwitch);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, ProfileSwitchRead,
-    testing::Values(SwitchCase{"One", "1", -1, -1}, SwitchCase{"Zero", "0", 0, 0},
-                    SwitchCase{"MinusOne", "-1", 1, -1}, SwitchCase{"HalfToEven", "0.5", 0, 0},
-                    SwitchCase{"OneAndAHalf", "1.5", -2, -1}, SwitchCase{"Word", "yes", 0, 0},
-                    SwitchCase{"Blank", "   ", 5, 0}, SwitchCase{"Missing", std::nullopt, 5, 0}),
-    [](const testing::TestParamInfo<SwitchCase>& info) { return info.param.name; });
 
 TEST_F(ProfileTest, SwitchesStoreTheNegatedNumber) {
   profile_.WriteProfileSwitch(Path(), "S", "on", -1);
