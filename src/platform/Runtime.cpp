@@ -32,7 +32,11 @@ RuntimeError::RuntimeError(int number, std::string description)
 void Raise(int number) { throw RuntimeError(number); }
 
 std::string ErrorReport(const RuntimeError& error) {
-  return "[" + std::to_string(error.Number()) + "] " + error.Description();
+  std::string report = "[";
+  report += std::to_string(error.Number());
+  report += "] ";
+  report += error.Description();
+  return report;
 }
 
 namespace {
@@ -115,7 +119,9 @@ int16_t RoundToInt16(double value) {
 }
 
 std::string SignedNumberText(long long value) {
-  return value < 0 ? std::to_string(value) : " " + std::to_string(value);
+  std::string text = value < 0 ? "" : " ";
+  text += std::to_string(value);
+  return text;
 }
 
 }  // namespace duskline
