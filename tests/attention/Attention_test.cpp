@@ -69,14 +69,6 @@ TEST_F(AttentionTest, CountsFromFiftyNineToFifteenThenHides) {
   EXPECT_TRUE(form().FakeTimerNamed("Timer1").Running()) << "the timer is never disabled";
 }
 
-TEST_F(AttentionTest, TheUserCannotBringTheHiddenWindowBack) {
-  attention.Show();
-  fake.clock.AdvanceSeconds(46);
-  form().Show();  // shown by something else: the next tick hides it again
-  fake.clock.AdvanceSeconds(1);
-  EXPECT_FALSE(form().Visible());
-}
-
 TEST_F(AttentionTest, AHiddenWindowLoadedForADayNeverFails) {
   attention.Show();
   fake.clock.AdvanceMinutes(24 * 60);

@@ -256,15 +256,6 @@ INSTANTIATE_TEST_SUITE_P(Texts, OddTimeTest,
                                          OddTimeCase{"abc", 0, 0}, OddTimeCase{"25:00", -1, 0},
                                          OddTimeCase{"12:75", -1, 0}, OddTimeCase{"24:00", -1, 0}));
 
-TEST(ScheduleCheck, OddTextStillRunsTheWarningsOfWhatItMeans) {
-  MainHarness run("12:5 1", 11, 54, 30);  // "12:5" means 12:00
-  run.Start();
-  run.form().ClickOn("cmdHide");
-  run.fake.clock.AdvanceTo(11, 59, 1);
-  EXPECT_NE(run.attention(), nullptr);
-  EXPECT_EQ(run.ScheduleWrites().back(), "12:5 1");
-}
-
 TEST(ScheduleCheck, StopEndsTheProgramBeforeTheAction) {
   MainHarness run("12:00 1", 11, 58, 0);
   run.Start();
@@ -314,20 +305,6 @@ TEST(ScheduleCheck, EditingAfterTheActionDoesNotRestartTheCheck) {
   run.fake.clock.AdvanceTo(12, 3, 0);
   EXPECT_EQ(run.fake.api.exits.size(), 1u);
   EXPECT_FALSE(run.tmrCheck().Enabled());
-}
-
-TEST(ScheduleCheck, ShowingTheWindowInTheLastMinuteKeepsTheCountdownAndTheAction) {
-  MainHarness run("12:00 2", 11, 58, 30);
-  run.Start();
-  run.form().ClickOn("cmdHide");
-  run.fake.clock.AdvanceTo(11, 59, 20);
-  run.fake.tray.Activate();
-  EXPECT_FALSE(run.fake.tray.animating);
-  EXPECT_FALSE(run.fake.tray.shown);
-  run.fake.clock.AdvanceSeconds(5);
-  EXPECT_EQ(run.attention()->LabelNamed("lblTime").Caption(), "will be activated in 35 seconds.");
-  run.fake.clock.AdvanceTo(12, 0, 0);
-  EXPECT_EQ(run.fake.api.exits.size(), 1u);
 }
 
 TEST(ScheduleCheck, FailingStepsAreSkippedSilently) {

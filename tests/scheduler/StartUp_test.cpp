@@ -47,13 +47,6 @@ INSTANTIATE_TEST_SUITE_P(Sources, StartUpTest,
                                          StartCase{"-debug", "22:00 2", "", 0, false},
                                          StartCase{"-Install", std::nullopt, "", 0, false}));
 
-TEST(StartUp, TooltipFollowsTheLoadedSchedule) {
-  MainHarness run("07:30 1");
-  run.Start();
-  EXPECT_EQ(run.fake.tray.tipText, "Shutdown at 07:30");
-  EXPECT_FALSE(run.main.gblnAttentionShown());
-}
-
 TEST(StartUp, PlatformFlagComesFromBitThirtyOne) {
   struct {
     uint32_t version;

@@ -48,15 +48,5 @@ TEST(MainLayout, HideIsTheDefaultAndCloseTheCancelButton) {
   }
 }
 
-TEST(MainLayout, TimersStartAsTheCheckNeeds) {
-  const FormLayout& layout = MainLayout();
-  EXPECT_TRUE(layout.Find("tmrCheck")->enabled);
-  EXPECT_EQ(layout.Find("tmrCheck")->interval, 1000);
-  EXPECT_FALSE(layout.Find("tmrAutoHide")->enabled);
-  EXPECT_EQ(layout.Find("tmrAutoHide")->interval, 500);
-  EXPECT_EQ(layout.Find("cmbType")->items,
-            (std::vector<std::string>{"Logoff", "Shutdown", "Power Off"}));
-}
-
 }  // namespace
 }  // namespace duskline

@@ -55,17 +55,6 @@ TEST(Editing, TextIsStoredAsWritten) {
   }
 }
 
-TEST(Editing, AnyChangeClearsTheCountdownFlag) {
-  MainHarness run("12:00 1", 11, 59, 0);
-  run.Start();
-  run.form().ClickOn("cmdHide");
-  run.fake.clock.AdvanceSeconds(1);
-  ASSERT_TRUE(run.main.gblnAttentionShown());
-  run.fake.tray.Activate();
-  run.form().Type("txtTime", "5");
-  EXPECT_FALSE(run.main.gblnAttentionShown());
-}
-
 TEST(Editing, AnErrorInAnEditHandlerEndsTheProgramWithTheStandardReport) {
   MainHarness run("12:00 1");
   run.Start();
