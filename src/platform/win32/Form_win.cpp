@@ -82,11 +82,14 @@ class ChildWindow {
   ChildWindow(const ChildWindow&) = delete;
   ChildWindow& operator=(const ChildWindow&) = delete;
 
+  // Frames draw only their edges, so they need not clip what lies above them; everything
+  // else clips its siblings, so that a frame never paints over it.
   void Create(const wchar_t* className, DWORD style, DWORD exStyle, const std::wstring& text,
               HINSTANCE instance) {
+    if (layout_.kind != ControlKind::Frame) style |= WS_CLIPSIBLINGS;
     window_ = CreateWindowExW(
-        exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0, 0,
-        0, form_.Window(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), instance, nullptr);
+        exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, form_.Window(),
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), instance, nullptr);
   }
   // Places the window and gives it the font at the form's DPI.
   virtual void Place(int dpi, HFONT font) {
@@ -97,7 +100,8 @@ class ChildWindow {
   }
   virtual void OnCommand(WORD) {}
   virtual void OnLostFocus() {}
-  virtual bool OnColour(HDC) { return false; }
+  // The brush of a static control's background, or nullptr for the default.
+  virtual HBRUSH OnColour(HDC) { return nullptr; }
   virtual void Draw(const DRAWITEMSTRUCT&) {}
 
   HWND Window() const { return window_; }
@@ -198,9 +202,10 @@ class LabelControl : public Windowed<Label> {
   using Windowed::Windowed;
   std::string Caption() const override { return Narrow(WindowText(window_)); }
   void SetCaption(const std::string& caption) override {
+    RepaintBehind();
     SetWindowTextW(window_, Wide(caption).c_str());
     if (layout_.autoSize) FitText();
-    InvalidateRect(window_, nullptr, TRUE);
+    RepaintBehind();
   }
   void Place(int dpi, HFONT font) override {
     ChildWindow::Place(dpi, font);
@@ -209,13 +214,22 @@ class LabelControl : public Windowed<Label> {
   void OnCommand(WORD code) override {
     if (code == STN_CLICKED) Fire(Click);
   }
-  bool OnColour(HDC dc) override {
+  // Transparent, like a label drawn on the form: the frame edges it overlaps stay visible.
+  HBRUSH OnColour(HDC dc) override {
     if (layout_.foreColor) SetTextColor(dc, *layout_.foreColor);
     SetBkMode(dc, TRANSPARENT);
-    return true;
+    return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
   }
 
  private:
+  // Without a background of its own, the old text goes only when the form repaints the place.
+  void RepaintBehind() {
+    RECT box{};
+    GetWindowRect(window_, &box);
+    MapWindowPoints(nullptr, form_.Window(), reinterpret_cast<POINT*>(&box), 2);
+    RedrawWindow(form_.Window(), &box, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
+
   // A label that sizes itself: as wide and as high as its text, its left and top kept.
   void FitText() {
     std::wstring text = WindowText(window_);
@@ -697,8 +711,8 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CTLCOLORSTATIC: {
       ChildWindow* child = FindById(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
-      if (child && child->OnColour(reinterpret_cast<HDC>(wParam)))
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      if (HBRUSH brush = child ? child->OnColour(reinterpret_cast<HDC>(wParam)) : nullptr)
+        return reinterpret_cast<LRESULT>(brush);
       break;
     }
     case WM_DRAWITEM: {

@@ -1,0 +1,30 @@
+// The program: the platform objects, the main window, then the message loop.
+#include "platform/Platform.h"
+#include "platform/win32/Controls_win.h"
+#include "platform/win32/System_win.h"
+#include "platform/win32/WindowSystem_win.h"
+#include "scheduler/Main.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  using namespace duskline;
+  win32::Win32App app(instance);
+  win32::Win32WindowSystem windows(instance);
+  win32::Win32Clock clock;
+  win32::Win32SystemApi api;
+  const std::unique_ptr<IniFunctions> ini = MakeSystemIniFunctions();
+  const std::unique_ptr<TrayIcon> tray = win32::CreateTrayIcon(instance);
+  const std::unique_ptr<ServiceControl> service = win32::CreateServiceControl(instance);
+
+  // An error no handler traps: the standard report, then the end of the program.
+  auto unhandled = [&](const RuntimeError& error) {
+    windows.MessageBox(StandardErrorText(error), app.Title());
+    app.End();
+  };
+  EventDispatcher events(unhandled);
+  windows.SetLastResort(unhandled);
+
+  Platform platform{app, windows, clock, *ini, api, *tray, *service, events};
+  Main main(platform);
+  events.Raise([&] { main.Start(); });
+  return windows.Run();
+}
