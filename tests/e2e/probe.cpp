@@ -2,10 +2,12 @@
 //   probe list                 every window of ours and every message box, with its controls
 //   probe click TEXT           presses the button with that text (e.g. "&Hide", "Stop", "OK")
 //   probe close CAPTION        closes the top-level window with that caption
+//   probe wait CAPTION SECONDS waits until a window with that caption is shown
 // Texts print as UTF-8. Exit code 0 on success, 1 when nothing matched.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -120,6 +122,16 @@ int Close(const std::wstring& caption) {
   return 1;
 }
 
+int Wait(const std::wstring& caption, int seconds) {
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000;
+  do {
+    for (HWND window : TopLevels())
+      if (IsWindowVisible(window) && TextOf(window) == caption) return 0;
+    Sleep(10);
+  } while (GetTickCount64() < end);
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -127,6 +139,7 @@ int main(int argc, char** argv) {
   if (command == "list") return List();
   if (command == "click" && argc > 2) return Click(Wide(argv[2]));
   if (command == "close" && argc > 2) return Close(Wide(argv[2]));
-  std::fprintf(stderr, "usage: probe list | click TEXT | close CAPTION\n");
+  if (command == "wait" && argc > 3) return Wait(Wide(argv[2]), std::atoi(argv[3]));
+  std::fprintf(stderr, "usage: probe list | click TEXT | close CAPTION | wait CAPTION SECONDS\n");
   return 2;
 }
