@@ -189,6 +189,10 @@ bool IniFile::RemoveKey(std::string_view section, std::string_view key) {
 
 std::string IniFile::Bytes() const {
   std::string bytes = bom_;
+  // A first line that begins with the UTF-8 mark (a key written at the top of a file without
+  // one) would lose those bytes to the next reader; a blank line in front keeps them text.
+  if (bom_.empty() && !lines_.empty() && lines_.front().text.starts_with(kUtf8Bom))
+    bytes = NewLineEnd();
   for (const Line& line : lines_) bytes += line.text + line.end;
   return bytes;
 }
