@@ -78,9 +78,17 @@ bool ReplaceFile(std::string path, const std::string& bytes) {
   static std::atomic<unsigned> counter{0};
   const std::string folder = Folder(path);
   const std::string base = path.substr(path.rfind('/') + 1);
-  const std::string temp = folder + "/." + base + "." + std::to_string(::getpid()) + "." +
-                           std::to_string(counter++) + ".tmp";
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  // A writer killed earlier under the same process id (ids are reused) may have left a file
+  // under the next name: take a following one rather than give the write up.
+  constexpr int kTempAttempts = 1 << 16;
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; fd < 0 && attempt < kTempAttempts; ++attempt) {
+    temp = folder + "/." + base + "." + std::to_string(::getpid()) + "." +
+           std::to_string(counter++) + ".tmp";
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return false;
+  }
   if (fd < 0) return false;
   bool ok = true;
   if (exists) {
