@@ -44,6 +44,7 @@ bool FakeSystemApi::OpenProcessToken(std::intptr_t process, uint32_t desiredAcce
                                      std::intptr_t* token) {
   Record("OpenProcessToken " + std::to_string(process) + " " + std::to_string(desiredAccess),
          "OpenProcessToken");
+  if (refused.count("OpenProcessToken")) return false;
   *token = kToken;
   return true;
 }
@@ -51,6 +52,7 @@ bool FakeSystemApi::OpenProcessToken(std::intptr_t process, uint32_t desiredAcce
 bool FakeSystemApi::LookupPrivilegeValueA(const std::string& systemName,
                                           const std::string& privilegeName, uint64_t* luid) {
   Record("LookupPrivilegeValueA '" + systemName + "' " + privilegeName, "LookupPrivilegeValueA");
+  if (refused.count("LookupPrivilegeValueA")) return false;
   *luid = kShutdownLuid;
   return true;
 }
@@ -63,6 +65,7 @@ bool FakeSystemApi::AdjustTokenPrivileges(std::intptr_t token, bool disableAll,
              " " + std::to_string(newState.attributes) + "} " + std::to_string(bufferLength) +
              (previousState ? " prev" : " null") + (returnLength ? " len" : " null"),
          "AdjustTokenPrivileges");
+  if (refused.count("AdjustTokenPrivileges")) return false;
   if (previousState) *previousState = TokenPrivileges{1, kShutdownLuid, 0};
   if (returnLength) *returnLength = 16;
   return true;
@@ -72,7 +75,7 @@ bool FakeSystemApi::ExitWindowsEx(uint32_t flags, uint32_t reserved) {
   Record("ExitWindowsEx " + std::to_string(flags) + " " + std::to_string(reserved),
          "ExitWindowsEx");
   exits.push_back({flags, reserved});
-  return true;
+  return refused.count("ExitWindowsEx") == 0;
 }
 
 bool FakeSystemApi::SetWindowPos(WindowHandle window, std::intptr_t insertAfter, int x, int y,
@@ -81,6 +84,7 @@ bool FakeSystemApi::SetWindowPos(WindowHandle window, std::intptr_t insertAfter,
              std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(cx) + " " +
              std::to_string(cy) + " " + std::to_string(flags),
          "SetWindowPos");
+  if (refused.count("SetWindowPos")) return false;
   zOrder[window] = insertAfter;
   return true;
 }
@@ -220,7 +224,9 @@ uint32_t FakeIni::GetPrivateProfileString(const std::string& section, const std:
                                           const std::string& defaultValue, char* buffer,
                                           uint32_t size, const std::string& fileName) {
   ++reads;
-  std::string value = Value(fileName, section, key).value_or(defaultValue);
+  std::optional<std::string> stored;
+  if (!readsFail) stored = Value(fileName, section, key);
+  std::string value = stored.value_or(defaultValue);
   if (size == 0) return 0;
   uint32_t count = std::min<uint32_t>(static_cast<uint32_t>(value.size()), size - 1);
   std::memcpy(buffer, value.data(), count);
@@ -233,6 +239,7 @@ bool FakeIni::WritePrivateProfileString(const std::string& section,
                                         const std::optional<std::string>& value,
                                         const std::string& fileName) {
   writes.push_back({fileName, section, key, value});
+  if (writesFail) return false;
   if (!key) {
     files[fileName].erase(section);
   } else if (!value) {

@@ -77,6 +77,9 @@ class FakeSystemApi : public SystemApi {
   uint32_t version = kWindowsNt;
   // After a call of that name the thread's last-error code is set to the code.
   std::map<std::string, uint32_t> errorAfter;
+  // Calls of these names return FALSE and leave their out-values untouched, as a refusing
+  // Windows would.
+  std::set<std::string> refused;
   FailurePlan failures;
   uint32_t lastError = 0;
   // Window handle to insert-after of the last SetWindowPos per window.
@@ -179,6 +182,10 @@ class FakeIni : public IniFunctions {
   std::map<std::string, std::map<std::string, std::map<std::string, std::string>>> files;
   std::vector<IniWrite> writes;
   int reads = 0;
+  // Reads see no file (an unreadable one gives the default); writes store nothing and return
+  // false (a read-only file, a missing folder).
+  bool readsFail = false;
+  bool writesFail = false;
 };
 
 }  // namespace duskline::fakes
