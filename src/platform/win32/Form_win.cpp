@@ -41,6 +41,17 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
+// The fonts of a form's child windows: each control has its own, made for the form's DPI.
+std::vector<HFONT> ChildFonts(HWND form) {
+  std::vector<HFONT> fonts;
+  for (HWND child = GetWindow(form, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    if (HFONT font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)))
+      fonts.push_back(font);
+  std::sort(fonts.begin(), fonts.end());
+  fonts.erase(std::unique(fonts.begin(), fonts.end()), fonts.end());
+  return fonts;
+}
+
 void Fire(const Handler& handler) {
   if (handler) handler();
 }
@@ -423,8 +434,10 @@ Win32Form::Win32Form(const FormHost& host, const FormLayout& layout)
 Win32Form::~Win32Form() {
   timers_.clear();
   if (window_) {
+    const std::vector<HFONT> fonts = ChildFonts(window_);
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
+    for (HFONT font : fonts) DeleteObject(font);
   }
   if (bigIcon_) DestroyIcon(bigIcon_);
   if (smallIcon_) DestroyIcon(smallIcon_);
@@ -517,15 +530,10 @@ void Win32Form::CreateTimers() {
 void Win32Form::ApplyDpi(int dpi) {
   dpi_ = dpi;
   // The fonts of the old DPI go once every control has the new ones.
-  std::vector<HFONT> oldFonts;
-  for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-    oldFonts.push_back(reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
+  const std::vector<HFONT> oldFonts = ChildFonts(window_);
   for (const auto& child : children_)
     child->Place(dpi, CreateLayoutFont(child->LayoutOf().font, dpi));
-  std::sort(oldFonts.begin(), oldFonts.end());
-  oldFonts.erase(std::unique(oldFonts.begin(), oldFonts.end()), oldFonts.end());
-  for (HFONT font : oldFonts)
-    if (font) DeleteObject(font);
+  for (HFONT font : oldFonts) DeleteObject(font);
 
   const PixelRect client = ClientPixels(layout_, dpi);
   const SIZE size = WindowSizeForClient(client.width, client.height, style_, exStyle_, dpi);
@@ -762,14 +770,6 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       InvalidateRect(window_, nullptr, TRUE);
       return 0;
     }
-    case WM_DESTROY:
-      // The fonts are ours; the child windows go with the form.
-      for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (HFONT font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0))) {
-          SendMessageW(child, WM_SETFONT, 0, FALSE);
-          DeleteObject(font);
-        }
-      return 0;
     default:
       break;
   }

@@ -119,6 +119,11 @@ TEST(Win32SystemApi, ThePrivilegeStepsLeaveTheirErrorInTheLastErrorCode) {
   CloseHandle(reinterpret_cast<HANDLE>(token));
 }
 
+int CALLBACK FirstFace(const LOGFONTW* found, const TEXTMETRICW*, DWORD, LPARAM face) {
+  *reinterpret_cast<std::wstring*>(face) = found->lfFaceName;
+  return 0;
+}
+
 TEST(Fonts, AMissingFaceFallsBackToTheMessageFont) {
   EXPECT_EQ(FontFace("Letter Gothic MT No Such Face"), std::wstring(MessageFont(96).lfFaceName));
   // An installed face is used as it is.
@@ -126,13 +131,7 @@ TEST(Fonts, AMissingFaceFallsBackToTheMessageFont) {
   any.lfCharSet = DEFAULT_CHARSET;
   std::wstring installed;
   HDC screen = GetDC(nullptr);
-  EnumFontFamiliesExW(
-      screen, &any,
-      [](const LOGFONTW* found, const TEXTMETRICW*, DWORD, LPARAM face) {
-        *reinterpret_cast<std::wstring*>(face) = found->lfFaceName;
-        return 0;
-      },
-      reinterpret_cast<LPARAM>(&installed), 0);
+  EnumFontFamiliesExW(screen, &any, FirstFace, reinterpret_cast<LPARAM>(&installed), 0);
   ReleaseDC(nullptr, screen);
   ASSERT_FALSE(installed.empty());
   EXPECT_EQ(FontFace(Narrow(installed)), installed);
