@@ -70,31 +70,26 @@ bool Refused(std::string_view section, std::string_view key) {
          k.find_first_of("\r\n=") != std::string::npos || k.starts_with('[');
 }
 
-// Every (section, key) pair that the file might hold: the nameless section and every
-// bracketed name, with every text before an "=" or on a line by itself. A superset of the
-// real entries is fine: pairs that are not entries read as nothing before and after.
+// The (section, key) pairs that the file might hold: every text before an "=" or on a line by
+// itself, with the bracketed name above it, with the nameless section and with the section
+// written to. A superset of the real entries is fine: pairs that are not entries read as
+// nothing before and after.
 using Pairs = std::set<std::pair<std::string, std::string>>;
 
-Pairs CandidatePairs(const std::string& bytes, const std::string& extraSection,
-                     const std::string& extraKey) {
-  std::vector<std::string> sections{"", extraSection}, keys{extraKey};
-  std::set<std::string> seenSections, seenKeys;
-  size_t pos = 0;
-  while (pos <= bytes.size() && sections.size() < 16 && keys.size() < 32) {
+Pairs CandidatePairs(const std::string& bytes, const std::string& section, const std::string& key) {
+  Pairs pairs{{"", key}, {section, key}};
+  std::string above;
+  for (size_t pos = 0; pos <= bytes.size() && pairs.size() < 256;) {
     size_t stop = bytes.find_first_of("\r\n", pos);
     if (stop == std::string::npos) stop = bytes.size();
     const std::string line = Name(std::string_view(bytes).substr(pos, stop - pos));
-    if (line.starts_with('[')) {
-      std::string name = Trim(line.substr(1, line.rfind(']') - 1));
-      if (seenSections.insert(Lower(name)).second) sections.push_back(name);
-    }
-    std::string key = Trim(line.substr(0, line.find('=')));
-    if (seenKeys.insert(Lower(key)).second) keys.push_back(key);
+    if (line.starts_with('[')) above = Trim(line.substr(1, line.rfind(']') - 1));
+    const std::string name = Trim(line.substr(0, line.find('=')));
+    pairs.emplace(above, name);
+    pairs.emplace(section, name);
+    pairs.emplace("", name);
     pos = stop + 1;
   }
-  Pairs pairs;
-  for (const std::string& s : sections)
-    for (const std::string& k : keys) pairs.emplace(s, k);
   return pairs;
 }
 
