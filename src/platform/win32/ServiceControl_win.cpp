@@ -37,27 +37,17 @@ std::wstring ModulePath() {
   }
 }
 
-RegistryKey CreateKey(const std::wstring& path, LSTATUS& status) {
+RegistryKey CreateKey(const ServiceSystemCalls& calls, const std::wstring& path, LSTATUS& status) {
   HKEY key = nullptr;
-  status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                           &key, nullptr);
+  status = calls.regCreateKeyEx(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                nullptr, &key, nullptr);
   return RegistryKey(status == ERROR_SUCCESS ? key : nullptr);
 }
 
-LSTATUS SetText(HKEY key, const wchar_t* name, const std::wstring& text, DWORD type) {
-  return RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
-                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-}
-
-// The event source whose entries the Event Viewer reads through our message table.
-void RegisterEventLogSource(const std::wstring& modulePath) {
-  LSTATUS status;
-  RegistryKey key = CreateKey(kEventSourceKey, status);
-  if (!key) return;
-  SetText(key.get(), L"EventMessageFile", modulePath, REG_EXPAND_SZ);
-  const DWORD types = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
-  RegSetValueExW(key.get(), L"TypesSupported", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&types),
-                 sizeof types);
+LSTATUS SetText(const ServiceSystemCalls& calls, HKEY key, const wchar_t* name,
+                const std::wstring& text, DWORD type) {
+  return calls.regSetValueEx(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
 [[noreturn]] void RaiseRegistryError(LSTATUS status) {
@@ -123,8 +113,10 @@ DWORD ServiceStatusReporter::State() const {
 
 std::atomic<ServiceHost*> ServiceHost::instance_{nullptr};
 
-ServiceHost::ServiceHost(HINSTANCE instance, ServiceStatusReporter::Sink sink)
-    : status_(sink ? std::move(sink) : [this](const SERVICE_STATUS& status) {
+ServiceHost::ServiceHost(HINSTANCE instance, ServiceStatusReporter::Sink sink,
+                         ServiceSystemCalls calls)
+    : calls_(std::move(calls)),
+      status_(sink ? std::move(sink) : [this](const SERVICE_STATUS& status) {
         SERVICE_STATUS copy = status;
         if (SERVICE_STATUS_HANDLE handle = statusHandle_) SetServiceStatus(handle, &copy);
       }) {
@@ -186,8 +178,19 @@ void ServiceHost::SetAcceptedRequests(int32_t requests) {
   status_.SetAcceptedControls(acceptedControls_);
 }
 
+bool ServiceHost::RegisterEventLogSource(const std::wstring& modulePath) {
+  LSTATUS status;
+  RegistryKey key = CreateKey(calls_, kEventSourceKey, status);
+  if (!key) return false;
+  const DWORD types = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
+  return SetText(calls_, key.get(), L"EventMessageFile", modulePath, REG_EXPAND_SZ) ==
+             ERROR_SUCCESS &&
+         calls_.regSetValueEx(key.get(), L"TypesSupported", 0, REG_DWORD,
+                              reinterpret_cast<const BYTE*>(&types), sizeof types) == ERROR_SUCCESS;
+}
+
 bool ServiceHost::InstallService() {
-  ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
+  ServiceHandle manager(calls_.openSCManager(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
   if (!manager) return false;
   const std::wstring path = ModulePath();
   if (path.empty()) return false;
@@ -195,21 +198,28 @@ bool ServiceHost::InstallService() {
   const std::wstring command = L"\"" + path + L"\"";
   const DWORD type =
       SERVICE_WIN32_OWN_PROCESS | (desktopInteraction_ ? SERVICE_INTERACTIVE_PROCESS : 0);
-  ServiceHandle service(CreateServiceW(manager.get(), kServiceName, kServiceDisplayName,
-                                       SERVICE_QUERY_STATUS, type, SERVICE_DEMAND_START,
-                                       SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr,
-                                       nullptr, nullptr, nullptr));
+  ServiceHandle service(calls_.createService(
+      manager.get(), kServiceName, kServiceDisplayName, SERVICE_QUERY_STATUS | DELETE, type,
+      SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr, nullptr,
+      nullptr, nullptr));
   if (!service) return false;
-  RegisterEventLogSource(path);
+  if (!RegisterEventLogSource(path)) {
+    // Half an install is no install: undone, so that the failure message tells the truth and
+    // the next attempt starts clean.
+    calls_.deleteService(service.get());
+    calls_.regDeleteKey(HKEY_LOCAL_MACHINE, kEventSourceKey);
+    return false;
+  }
   return true;
 }
 
 bool ServiceHost::UninstallService() {
-  ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  ServiceHandle manager(calls_.openSCManager(nullptr, nullptr, SC_MANAGER_CONNECT));
   if (!manager) return false;
-  ServiceHandle service(OpenServiceW(manager.get(), kServiceName, DELETE));
-  if (!service || !DeleteService(service.get())) return false;
-  RegDeleteKeyW(HKEY_LOCAL_MACHINE, kEventSourceKey);
+  ServiceHandle service(calls_.openService(manager.get(), kServiceName, DELETE));
+  if (!service || !calls_.deleteService(service.get())) return false;
+  // The registration is gone; an event source left behind is taken over by the next install.
+  calls_.regDeleteKey(HKEY_LOCAL_MACHINE, kEventSourceKey);
   return true;
 }
 
@@ -221,9 +231,10 @@ void ServiceHost::StoreParameter(const std::string& section, const std::string& 
     throw RuntimeError(kErrInvalidProcedureCall, "Invalid procedure call or argument");
   }
   LSTATUS status;
-  RegistryKey sectionKey = CreateKey(std::wstring(kServiceKey) + L"\\" + Wide(section), status);
+  RegistryKey sectionKey =
+      CreateKey(calls_, std::wstring(kServiceKey) + L"\\" + Wide(section), status);
   if (!sectionKey) RaiseRegistryError(status);
-  status = SetText(sectionKey.get(), Wide(key).c_str(), Wide(value), REG_SZ);
+  status = SetText(calls_, sectionKey.get(), Wide(key).c_str(), Wide(value), REG_SZ);
   if (status != ERROR_SUCCESS) RaiseRegistryError(status);
 }
 
@@ -241,13 +252,14 @@ void ServiceHost::RunService() {
 }
 
 void ServiceHost::WriteEventLogEntry(int16_t eventType, int32_t eventId, const std::string& text) {
-  HANDLE source = RegisterEventSourceW(nullptr, kServiceName);
+  // An entry that cannot be written is lost quietly: the log is no place to report itself.
+  HANDLE source = calls_.registerEventSource(nullptr, kServiceName);
   if (source == nullptr) return;
   const std::wstring wide = Wide(text);
   const wchar_t* strings[] = {wide.c_str()};
-  ReportEventW(source, EventLogType(eventType), 0, static_cast<DWORD>(eventId), nullptr, 1, 0,
-               strings, nullptr);
-  DeregisterEventSource(source);
+  calls_.reportEvent(source, EventLogType(eventType), 0, static_cast<DWORD>(eventId), nullptr, 1, 0,
+                     strings, nullptr);
+  calls_.deregisterEventSource(source);
 }
 
 void WINAPI ServiceHost::ServiceMain(DWORD, LPWSTR*) {

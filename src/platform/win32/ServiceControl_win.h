@@ -23,6 +23,28 @@ inline constexpr wchar_t kServiceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\
 inline constexpr wchar_t kEventSourceKey[] =
     L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Orvanta Vesperon";
 
+// The Windows functions of registration and of the event log, each replaceable so that a test
+// can make it fail. A replacement either fails or calls the real function: the handles it
+// returns are closed by the real CloseServiceHandle and RegCloseKey.
+struct ServiceSystemCalls {
+  std::function<SC_HANDLE(LPCWSTR, LPCWSTR, DWORD)> openSCManager = ::OpenSCManagerW;
+  std::function<SC_HANDLE(SC_HANDLE, LPCWSTR, LPCWSTR, DWORD, DWORD, DWORD, DWORD, LPCWSTR, LPCWSTR,
+                          LPDWORD, LPCWSTR, LPCWSTR, LPCWSTR)>
+      createService = ::CreateServiceW;
+  std::function<SC_HANDLE(SC_HANDLE, LPCWSTR, DWORD)> openService = ::OpenServiceW;
+  std::function<BOOL(SC_HANDLE)> deleteService = ::DeleteService;
+  std::function<LSTATUS(HKEY, LPCWSTR, DWORD, LPWSTR, DWORD, REGSAM, const LPSECURITY_ATTRIBUTES,
+                        PHKEY, LPDWORD)>
+      regCreateKeyEx = ::RegCreateKeyExW;
+  std::function<LSTATUS(HKEY, LPCWSTR, DWORD, DWORD, const BYTE*, DWORD)> regSetValueEx =
+      ::RegSetValueExW;
+  std::function<LSTATUS(HKEY, LPCWSTR)> regDeleteKey = ::RegDeleteKeyW;
+  std::function<HANDLE(LPCWSTR, LPCWSTR)> registerEventSource = ::RegisterEventSourceW;
+  std::function<BOOL(HANDLE, WORD, WORD, DWORD, PSID, WORD, DWORD, LPCWSTR*, LPVOID)> reportEvent =
+      ::ReportEventW;
+  std::function<BOOL(HANDLE)> deregisterEventSource = ::DeregisterEventSource;
+};
+
 // The event-log type of an entry: 109 (the error traps) is an error, the event-log types
 // themselves stand for themselves, anything else (4 among them) is information.
 WORD EventLogType(int16_t eventType);
@@ -55,7 +77,8 @@ class ServiceHost : public ServiceControl {
 
   // The status sink is a parameter so that a test can play the service control manager; by
   // default it is SetServiceStatus with the handle this process was given.
-  explicit ServiceHost(HINSTANCE instance, ServiceStatusReporter::Sink sink = {});
+  explicit ServiceHost(HINSTANCE instance, ServiceStatusReporter::Sink sink = {},
+                       ServiceSystemCalls calls = {});
   ~ServiceHost() override;
   ServiceHost(const ServiceHost&) = delete;
   ServiceHost& operator=(const ServiceHost&) = delete;
@@ -93,8 +116,12 @@ class ServiceHost : public ServiceControl {
   void OnRequest(Request request);
   void Answer(bool success);
 
+  // The event source whose entries the Event Viewer reads through our message table.
+  bool RegisterEventLogSource(const std::wstring& modulePath);
+
   static std::atomic<ServiceHost*> instance_;  // ServiceMain takes no context
 
+  ServiceSystemCalls calls_;
   HWND window_ = nullptr;
   std::atomic<SERVICE_STATUS_HANDLE> statusHandle_{nullptr};  // set on the ServiceMain thread
   ServiceStatusReporter status_;

@@ -212,6 +212,8 @@ bool TrayIconWindow::Animating() const {
 void TrayIconWindow::RemoveIcon() {
   if (!shown_) return;
   shown_ = false;
+  added_ = false;
+  // Also after a refused add: the shell may have taken it all the same (a timed-out add).
   Notify(NIM_DELETE);
 }
 
@@ -227,14 +229,16 @@ void TrayIconWindow::ToggleAnimation() {
 }
 
 void TrayIconWindow::AddIcon() {
-  if (shown_) return;
+  // An add the shell refused is tried again: otherwise a hidden window would have no way back
+  // until Explorer restarts.
+  if (shown_ && added_) return;
   shown_ = true;
   ShowIcon();
 }
 
 void TrayIconWindow::ShowIcon() {
   data_.hIcon = IconFor(animation_.Picture());
-  Notify(NIM_ADD);
+  added_ = notify_(NIM_ADD, &data_) != FALSE;
   data_.uVersion = NOTIFYICON_VERSION_4;
   version4_ = notify_(NIM_SETVERSION, &data_) != FALSE;
 }

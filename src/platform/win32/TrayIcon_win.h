@@ -94,7 +94,8 @@ class TrayIconWindow : public TrayIcon {
   NOTIFYICONDATAW data_{};
   TrayAnimation animation_;
   std::array<HICON, kTrayPictureCount> icons_{};
-  bool shown_ = false;
+  bool shown_ = false;  // the program wants the icon in the notification area
+  bool added_ = false;  // the shell accepted the last add
   bool version4_ = false;
 };
 
