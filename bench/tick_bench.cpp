@@ -5,7 +5,7 @@
 //   minute: timer off, icon removed, privilege step and ExitWindowsEx).
 #include <benchmark/benchmark.h>
 
-#include "fakes/MainHarness.h"
+#include "support/MainHarness.h"
 
 namespace duskline::fakes {
 namespace {

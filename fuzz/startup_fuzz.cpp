@@ -16,7 +16,7 @@
 #include <string_view>
 
 #include "FuzzSupport.h"
-#include "fakes/Fakes.h"
+#include "platform/test/Fakes.h"
 #include "platform/Ini.h"
 #include "profile/clsProfileINI.h"
 #include "scheduler/Main.h"

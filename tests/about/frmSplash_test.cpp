@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/Fakes.h"
+#include "platform/test/Fakes.h"
 
 namespace duskline::fakes {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/Fakes.h"
+#include "platform/test/Fakes.h"
 #include "tray/modTool.h"
 
 namespace duskline::fakes {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "attention/Attention.h"
-#include "fakes/MainHarness.h"
+#include "support/MainHarness.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define DUSKLINE_HEAP_FROM_ASAN 1

@@ -7,7 +7,7 @@
 #include <iterator>
 
 #include "attention/Attention.h"
-#include "fakes/MainHarness.h"
+#include "support/MainHarness.h"
 
 namespace duskline::fakes {
 namespace {

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "attention/Attention.h"
-#include "fakes/MainHarness.h"
+#include "support/MainHarness.h"
 #include "scheduler/ScheduleCommand.h"
 
 namespace duskline::fakes {

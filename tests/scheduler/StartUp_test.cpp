@@ -2,7 +2,7 @@
 // load event's trap does with a schedule the list refuses.
 #include <gtest/gtest.h>
 
-#include "fakes/MainHarness.h"
+#include "support/MainHarness.h"
 
 namespace duskline::fakes {
 namespace {

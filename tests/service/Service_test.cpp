@@ -2,7 +2,7 @@
 // event-log entries and traps.
 #include <gtest/gtest.h>
 
-#include "fakes/MainHarness.h"
+#include "support/MainHarness.h"
 
 namespace duskline::fakes {
 namespace {

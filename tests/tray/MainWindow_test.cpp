@@ -1,7 +1,7 @@
 // Editing the schedule, the tooltip, hiding and restoring, closing and the About button.
 #include <gtest/gtest.h>
 
-#include "fakes/MainHarness.h"
+#include "support/MainHarness.h"
 
 namespace duskline::fakes {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <type_traits>
 
-#include "fakes/Fakes.h"
+#include "platform/test/Fakes.h"
 #include "platform/win32/ServiceControl_win.h"
 #include "scheduler/Main.h"
 

@@ -1,4 +1,4 @@
-#include "fakes/Fakes.h"
+#include "platform/test/Fakes.h"
 
 namespace duskline::fakes {
 

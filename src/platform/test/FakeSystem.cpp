@@ -1,4 +1,4 @@
-#include "fakes/FakeSystem.h"
+#include "platform/test/FakeSystem.h"
 
 #include <algorithm>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "fakes/Fakes.h"
+#include "platform/test/Fakes.h"
 #include "scheduler/Main.h"
 
 namespace duskline::fakes {

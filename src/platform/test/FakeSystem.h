@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "fakes/FakeFailures.h"
+#include "platform/test/FakeFailures.h"
 #include "platform/Ini.h"
 #include "platform/Runtime.h"
 #include "platform/Service.h"

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "fakes/FakeSystem.h"
-#include "fakes/FakeWindows.h"
+#include "platform/test/FakeSystem.h"
+#include "platform/test/FakeWindows.h"
 #include "platform/Platform.h"
 
 namespace duskline::fakes {

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "fakes/FakeFailures.h"
+#include "platform/test/FakeFailures.h"
 #include "platform/Controls.h"
 #include "platform/System.h"
 

@@ -1,4 +1,4 @@
-#include "fakes/FakeWindows.h"
+#include "platform/test/FakeWindows.h"
 
 #include <algorithm>
 #include <chrono>
