@@ -1,6 +1,6 @@
 // Every system call of a run made to fail, and the program's answer: refused token functions,
 // a refused or failing ExitWindowsEx, INI functions that neither read nor write, a refused or
-// failing SetWindowPos, and a stop request whose status entry cannot be written.
+// failing SetWindowPos (the service handlers' failing steps are with the service tests).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -245,20 +245,6 @@ TEST(SetWindowPosFaults, TheCountdownRunsAndAFailureIsReportedOncePerLoad) {
     EXPECT_EQ(run.fake.api.exits.size(), 1u);
     EXPECT_TRUE(run.fake.unhandled.empty());
   }
-}
-
-// The trap of the stop handler takes a failing status write like the other three: an error
-// entry, no crash. Nothing after the failing step runs, so the program is not unloaded.
-TEST(ServiceHandlerFaults, StopWithAFailingStatusWriteLogsTheErrorEntry) {
-  MainHarness run("12:00 1");
-  run.Start();
-  run.fake.service.failures.Fail("WriteEventLogEntry", kErrInvalidPropertyValue, 1);
-  EXPECT_NO_THROW(run.fake.service.Stop());
-
-  EXPECT_EQ(run.fake.service.entries,
-            (std::vector<EventLogEntry>{{109, 1, "[380] Invalid property value"}}));
-  EXPECT_EQ(run.fake.app.ends, 0);
-  EXPECT_TRUE(run.fake.unhandled.empty());
 }
 
 }  // namespace

@@ -61,17 +61,12 @@ class ProfileTest : public testing::Test {
   clsProfileINI profile_{*ini_};
 };
 
-TEST_F(ProfileTest, MissingFileSectionOrEntryGiveTheTrimmedDefault) {
+TEST_F(ProfileTest, ReadsTrimTheStoredTextOrTheDefault) {
   EXPECT_EQ(profile_.GetProfileText(Path(), "S", "e", " a "), "a");
-  Store("1");
+  Store("  07:30 1  ");
+  EXPECT_EQ(profile_.GetProfileText(Path(), "S", "e", "00:00 2"), "07:30 1");
   EXPECT_EQ(profile_.GetProfileText(Path(), "T", "e", " a "), "a");
-  EXPECT_EQ(profile_.GetProfileText(Path(), "S", "f", " a "), "a");
   EXPECT_EQ(profile_.GetProfileText(Path(), "S", "f", ""), "");
-}
-
-TEST_F(ProfileTest, StoredTextComesBackWithoutSurroundingBlanks) {
-  folder_.Put("p.ini", "[Command]\r\nCode=  07:30 1  \r\n");
-  EXPECT_EQ(profile_.GetProfileText(Path(), "Command", "Code", "00:00 2"), "07:30 1");
 }
 
 TEST_F(ProfileTest, OnlyTheProfileFamilyFallsBackToTheDefaultProfile) {
@@ -91,11 +86,6 @@ TEST_F(ProfileTest, WriteReplacesInPlaceOrCreatesTheFile) {
   folder_.Put("p.ini", "[A]\r\nx=1\r\n[Command]\r\nCode=1\r\nNext=2\r\n");
   profile_.WriteProfileText(Path(), "Command", "Code", "22:30 1");
   EXPECT_EQ(Stored(), "[A]\r\nx=1\r\n[Command]\r\nCode=22:30 1\r\nNext=2\r\n");
-}
-
-TEST_F(ProfileTest, WriteIntoMissingFolderIsNoError) {
-  EXPECT_NO_THROW(
-      profile_.WriteProfileText(folder_.File("none") + "\\p.ini", "Command", "Code", "x"));
 }
 
 TEST_F(ProfileTest, PlaceholdersAnswerZeroWithoutTouchingTheFile) {

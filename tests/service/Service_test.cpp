@@ -173,10 +173,17 @@ TEST_F(LifecycleTest, PauseFailingLeavesTheFlagUnset) {
       (std::vector<EventLogEntry>{Error("[91] Object variable or With block variable not set")}));
 }
 
-TEST_F(LifecycleTest, ContinueFailingHasAlreadyAccepted) {
+// Continue has accepted before its entry fails; nothing after Stop's failing entry runs, so the
+// program is not unloaded.
+TEST_F(LifecycleTest, FailingStatusEntriesAreTrapped) {
   run.fake.service.failures.Fail("WriteEventLogEntry", kErrTypeMismatch, 1);
   EXPECT_TRUE(run.fake.service.Continue());
-  EXPECT_EQ(Entries(), (std::vector<EventLogEntry>{Error("[13] Type mismatch")}));
+  run.fake.service.failures.Fail("WriteEventLogEntry", kErrInvalidPropertyValue, 1);
+  EXPECT_NO_THROW(run.fake.service.Stop());
+  EXPECT_EQ(Entries(), (std::vector<EventLogEntry>{Error("[13] Type mismatch"),
+                                                   Error("[380] Invalid property value")}));
+  EXPECT_EQ(run.fake.app.ends, 0);
+  EXPECT_TRUE(run.fake.unhandled.empty());
 }
 
 TEST_F(LifecycleTest, AnErrorWhileWritingTheErrorEntryEndsTheProgram) {

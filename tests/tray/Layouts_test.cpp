@@ -1,5 +1,4 @@
-// The three layouts as data: every control sits inside its container, names are unique, and
-// Main has one default and one cancel button.
+// The three layouts as data: every control sits inside its container and names are unique.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -39,14 +38,6 @@ INSTANTIATE_TEST_SUITE_P(Forms, LayoutTest,
                          testing::Values([] { return &MainLayout(); },
                                          [] { return &AttentionLayout(); },
                                          [] { return &SplashLayout(); }));
-
-TEST(MainLayout, HideIsTheDefaultAndCloseTheCancelButton) {
-  const FormLayout& layout = MainLayout();
-  for (const ControlLayout& control : layout.controls) {
-    EXPECT_EQ(control.isDefault, control.name == "cmdHide") << control.name;
-    EXPECT_EQ(control.isCancel, control.name == "cmdClose") << control.name;
-  }
-}
 
 }  // namespace
 }  // namespace duskline
