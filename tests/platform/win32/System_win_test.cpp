@@ -20,32 +20,22 @@ TEST(TwipsToPixels, EdgesAtTheDpi) {
     EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << "@" << c.dpi;
 }
 
-TEST(ControlPixels, AddsTheContainersAndKeepsNeighboursTouching) {
+TEST(ControlPixels, NeighboursStayInOrderAndAContainerCycleEnds) {
   const FormLayout form = testing::ScheduleForm();
-  EXPECT_EQ(ControlPixels(form, *form.Find("Frame2"), 96), (PixelRect{0, 40, 217, 73}));
   EXPECT_EQ(ControlPixels(form, *form.Find("txtTime"), 96), (PixelRect{96, 56, 113, 19}));
-  EXPECT_EQ(ControlPixels(form, *form.Find("cmdHide"), 96), (PixelRect{144, 128, 57, 25}));
   // Frame2 ends at 1695 twips where Frame1 starts at 1680: at 120 DPI the edges stay in order.
   const PixelRect upper = ControlPixels(form, *form.Find("Frame2"), 120);
-  const PixelRect lower = ControlPixels(form, *form.Find("Frame1"), 120);
   EXPECT_EQ(upper.top + upper.height, TwipsToPixels(1695, 120));
-  EXPECT_EQ(lower.top, TwipsToPixels(1680, 120));
-}
+  EXPECT_EQ(ControlPixels(form, *form.Find("Frame1"), 120).top, TwipsToPixels(1680, 120));
 
-TEST(ControlPixels, SurvivesAContainerCycle) {
-  FormLayout form;
-  form.controls.push_back(testing::Make(ControlKind::Frame, "A", 15, 15, 150, 150));
-  form.controls.back().container = "A";
-  const PixelRect rect = ControlPixels(form, form.controls.back(), 96);
-  EXPECT_GT(rect.left, 0);
-  EXPECT_GT(ContainerDepth(form, form.controls.back()), 0);
+  FormLayout cycle;
+  testing::Add(cycle, ControlKind::Frame, "A", "A", 15, 15, 150, 150);
+  EXPECT_GT(ControlPixels(cycle, cycle.controls.back(), 96).left, 0);
+  EXPECT_GT(ContainerDepth(cycle, cycle.controls.back()), 0);
 }
 
 TEST(ArgumentsOf, TheTextAfterTheProgramsName) {
-  struct Case {
-    const wchar_t* line;
-    const wchar_t* arguments;
-  } const cases[] = {
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
       {L"duskline.exe 07:30 1", L"07:30 1"},
       {L"\"C:\\Program Files\\duskline.exe\" 07:30 1", L"07:30 1"},
       {L"\"C:\\x y\\duskline.exe\"07:30 1", L"07:30 1"},
@@ -54,29 +44,22 @@ TEST(ArgumentsOf, TheTextAfterTheProgramsName) {
       {L"duskline.exe\t\"a b\"  c", L"\"a b\"  c"},
       {L"", L""},
   };
-  for (const Case& c : cases) EXPECT_EQ(ArgumentsOf(c.line), c.arguments);
-}
-
-TEST(FolderOf, KeepsTheBackslashOnlyAtADrivesRoot) {
+  for (const auto& [line, arguments] : cases) EXPECT_EQ(ArgumentsOf(line), arguments);
   EXPECT_EQ(FolderOf(L"C:\\Tools\\duskline.exe"), L"C:\\Tools");
-  EXPECT_EQ(FolderOf(L"C:\\duskline.exe"), L"C:\\");
+  EXPECT_EQ(FolderOf(L"C:\\duskline.exe"), L"C:\\");  // a drive's root keeps its backslash
   EXPECT_EQ(FolderOf(L"\\\\server\\share\\duskline.exe"), L"\\\\server\\share");
 }
 
 TEST(Win32App, VersionFromTheResourceAndFolderOfTheProgram) {
   Win32App app(GetModuleHandleW(nullptr));
   EXPECT_EQ(app.Title(), "Vesperon");
-  EXPECT_EQ(app.Major(), 1);
-  EXPECT_EQ(app.Minor(), 1);
-  EXPECT_EQ(app.Revision(), 0);
-  wchar_t module[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, module, MAX_PATH);
+  EXPECT_EQ((std::vector<int>{app.Major(), app.Minor(), app.Revision()}),
+            (std::vector<int>{1, 1, 0}));
   const std::string path = app.Path();
   ASSERT_FALSE(path.empty());
   EXPECT_NE(path.back(), '\\');
-  EXPECT_EQ(GetFileAttributesA((path + "\\" + "duskline_win32_tests.exe").c_str()) !=
-                INVALID_FILE_ATTRIBUTES,
-            true);
+  EXPECT_NE(GetFileAttributesA((path + "\\duskline_win32_tests.exe").c_str()),
+            INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(Win32SystemApi, SetWindowPosPutsAWindowIntoTheTopmostBandAndBack) {
@@ -102,15 +85,14 @@ TEST(Win32SystemApi, ThePrivilegeStepsLeaveTheirErrorInTheLastErrorCode) {
   EXPECT_EQ(api.GetLastError(), 0u);
   std::intptr_t token = 0;
   EXPECT_TRUE(api.OpenProcessToken(process, 0x28, &token));
+  TokenPrivileges state{1, 0, 2}, previous{};
+  EXPECT_TRUE(api.LookupPrivilegeValueA("", "SeShutdownPrivilege", &state.luid));
+  EXPECT_NE(state.luid, 0u);
   uint64_t luid = 0;
-  EXPECT_TRUE(api.LookupPrivilegeValueA("", "SeShutdownPrivilege", &luid));
-  EXPECT_NE(luid, 0u);
   EXPECT_FALSE(api.LookupPrivilegeValueA("", "SeNoSuchPrivilege", &luid));
   EXPECT_EQ(api.GetLastError(), static_cast<uint32_t>(ERROR_NO_SUCH_PRIVILEGE));
 
   // A claimed buffer larger than the record must not let the system write past it.
-  TokenPrivileges state{1, 0, 2}, previous{};
-  api.LookupPrivilegeValueA("", "SeShutdownPrivilege", &state.luid);
   uint32_t length = 0;
   api.SetLastError(12345);
   api.AdjustTokenPrivileges(token, false, state, 4096, &previous, &length);
@@ -124,9 +106,8 @@ int CALLBACK FirstFace(const LOGFONTW* found, const TEXTMETRICW*, DWORD, LPARAM 
   return 0;
 }
 
-TEST(Fonts, AMissingFaceFallsBackToTheMessageFont) {
+TEST(Fonts, AMissingFaceFallsBackToTheMessageFontAndAnInstalledOneIsUsed) {
   EXPECT_EQ(FontFace("Letter Gothic MT No Such Face"), std::wstring(MessageFont(96).lfFaceName));
-  // An installed face is used as it is.
   LOGFONTW any{};
   any.lfCharSet = DEFAULT_CHARSET;
   std::wstring installed;
@@ -148,8 +129,7 @@ TEST(Resources, TheLogoAndIconsAreThere) {
   ASSERT_NE(logo, nullptr);
   BITMAP info{};
   GetObjectW(logo, sizeof info, &info);
-  EXPECT_EQ(info.bmWidth, 1290);
-  EXPECT_EQ(info.bmHeight, 240);
+  EXPECT_EQ(std::pair(info.bmWidth, info.bmHeight), std::pair(1290L, 240L));
   DeleteObject(logo);
   for (const wchar_t* name : {L"APPICON", L"ATTENTION"}) {
     HICON icon = static_cast<HICON>(LoadImageW(instance, name, IMAGE_ICON, 32, 32, 0));
