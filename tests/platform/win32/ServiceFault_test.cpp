@@ -1,16 +1,12 @@
-// The service control with one Windows call made to fail at a time, against the real service
-// control manager and registry of the Wine prefix: registration says False and leaves nothing
-// half done, removal says False while the service is still there, and the event log loses an
-// entry quietly. The program then shows the failure message.
+// The service control with one Windows call failing at a time, against the service control
+// manager and registry of the Wine prefix.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 #include <type_traits>
 
-#include "platform/test/Fakes.h"
 #include "platform/win32/ServiceControl_win.h"
-#include "scheduler/Main.h"
 
 namespace duskline::win32 {
 namespace {
@@ -25,9 +21,8 @@ bool Registered() {
 
 bool EventSourceThere() {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kEventSourceKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kEventSourceKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
     return false;
-  }
   RegCloseKey(key);
   return true;
 }
@@ -42,21 +37,18 @@ std::function<R(Args...)> Failing(const std::function<R(Args...)>&,
   };
 }
 
-using Breakage = std::function<void(ServiceSystemCalls&)>;
-
 struct RegistrationCase {
   std::string name;
-  Breakage breakage;
-  bool result;
-  bool registeredAfter;
-  bool eventSourceAfter;
+  bool uninstall;
+  std::function<void(ServiceSystemCalls&)> breakage;
+  bool result, registeredAfter, eventSourceAfter;
 };
 
 void PrintTo(const RegistrationCase& c, std::ostream* os) {
   *os << c.name;
 }
 
-class ServiceFaultTest : public testing::Test {
+class RegistrationFaultTest : public testing::TestWithParam<RegistrationCase> {
  protected:
   void SetUp() override { Clean(); }
   void TearDown() override { Clean(); }
@@ -64,24 +56,23 @@ class ServiceFaultTest : public testing::Test {
     ServiceHost(GetModuleHandleW(nullptr)).UninstallService();
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kEventSourceKey);
   }
-  static ServiceSystemCalls Broken(const Breakage& breakage) {
-    ServiceSystemCalls calls;
-    breakage(calls);
-    return calls;
-  }
 };
 
-class InstallFaultTest : public ServiceFaultTest,
-                         public testing::WithParamInterface<RegistrationCase> {};
-
-TEST_P(InstallFaultTest, FalseAndNothingLeftThenAHealthyInstallWorks) {
+// An install says False and leaves nothing half done, so the next one works; a removal says
+// False only while the service is still there.
+TEST_P(RegistrationFaultTest, TheAnswerTellsWhatIsLeftAndTheNextAttemptWorks) {
   const RegistrationCase& c = GetParam();
-  ServiceHost broken(GetModuleHandleW(nullptr), {}, Broken(c.breakage));
-  EXPECT_EQ(broken.InstallService(), c.result);
+  ServiceHost healthy(GetModuleHandleW(nullptr));
+  if (c.uninstall) {
+    ASSERT_TRUE(healthy.InstallService());
+  }
+  ServiceSystemCalls calls;
+  c.breakage(calls);
+  ServiceHost broken(GetModuleHandleW(nullptr), {}, calls);
+  EXPECT_EQ(c.uninstall ? broken.UninstallService() : broken.InstallService(), c.result);
   EXPECT_EQ(Registered(), c.registeredAfter);
   EXPECT_EQ(EventSourceThere(), c.eventSourceAfter);
-
-  ServiceHost healthy(GetModuleHandleW(nullptr));
+  if (c.uninstall) return;
   EXPECT_TRUE(healthy.InstallService()) << "the next attempt starts clean";
   EXPECT_TRUE(EventSourceThere());
 }
@@ -89,39 +80,30 @@ TEST_P(InstallFaultTest, FalseAndNothingLeftThenAHealthyInstallWorks) {
 #define BREAK(member, result) \
   [](ServiceSystemCalls& calls) { calls.member = Failing(calls.member, result); }
 
-INSTANTIATE_TEST_SUITE_P(
-    Calls, InstallFaultTest,
-    testing::Values(
-        RegistrationCase{"OpenSCManager", BREAK(openSCManager, SC_HANDLE{}), false, false, false},
-        RegistrationCase{"CreateService", BREAK(createService, SC_HANDLE{}), false, false, false},
-        RegistrationCase{"EventSourceKey", BREAK(regCreateKeyEx, LSTATUS{ERROR_ACCESS_DENIED}),
-                         false, false, false},
-        RegistrationCase{"EventSourceValue", BREAK(regSetValueEx, LSTATUS{ERROR_ACCESS_DENIED}),
-                         false, false, false}),
-    [](const testing::TestParamInfo<RegistrationCase>& info) { return info.param.name; });
-
-class UninstallFaultTest : public ServiceFaultTest,
-                           public testing::WithParamInterface<RegistrationCase> {};
-
-TEST_P(UninstallFaultTest, FalseOnlyWhileTheServiceIsStillThere) {
-  const RegistrationCase& c = GetParam();
-  ASSERT_TRUE(ServiceHost(GetModuleHandleW(nullptr)).InstallService());
-  ServiceHost broken(GetModuleHandleW(nullptr), {}, Broken(c.breakage));
-  EXPECT_EQ(broken.UninstallService(), c.result);
-  EXPECT_EQ(Registered(), c.registeredAfter);
-  EXPECT_EQ(EventSourceThere(), c.eventSourceAfter);
-}
+constexpr LSTATUS kDenied = ERROR_ACCESS_DENIED;
 
 INSTANTIATE_TEST_SUITE_P(
-    Calls, UninstallFaultTest,
-    testing::Values(
-        RegistrationCase{"OpenSCManager", BREAK(openSCManager, SC_HANDLE{}), false, true, true},
-        RegistrationCase{"OpenService", BREAK(openService, SC_HANDLE{}), false, true, true},
-        RegistrationCase{"DeleteService", BREAK(deleteService, BOOL{FALSE}), false, true, true},
-        // The registration is gone: that is what the message reports.
-        RegistrationCase{"EventSourceKey", BREAK(regDeleteKey, LSTATUS{ERROR_ACCESS_DENIED}), true,
-                         false, true}),
+    Calls, RegistrationFaultTest,
+    testing::Values(RegistrationCase{"InstallOpenSCManager", false,
+                                     BREAK(openSCManager, SC_HANDLE{}), false, false, false},
+                    RegistrationCase{"InstallCreateService", false,
+                                     BREAK(createService, SC_HANDLE{}), false, false, false},
+                    RegistrationCase{"InstallEventSourceKey", false, BREAK(regCreateKeyEx, kDenied),
+                                     false, false, false},
+                    RegistrationCase{"InstallEventSourceValue", false,
+                                     BREAK(regSetValueEx, kDenied), false, false, false},
+                    RegistrationCase{"UninstallOpenSCManager", true,
+                                     BREAK(openSCManager, SC_HANDLE{}), false, true, true},
+                    RegistrationCase{"UninstallOpenService", true, BREAK(openService, SC_HANDLE{}),
+                                     false, true, true},
+                    RegistrationCase{"UninstallDeleteService", true,
+                                     BREAK(deleteService, BOOL{FALSE}), false, true, true},
+                    // The registration is gone: that is what the message reports.
+                    RegistrationCase{"UninstallEventSourceKey", true, BREAK(regDeleteKey, kDenied),
+                                     true, false, true}),
     [](const testing::TestParamInfo<RegistrationCase>& info) { return info.param.name; });
+
+#undef BREAK
 
 TEST(EventLogFaultTest, AnEntryThatCannotBeWrittenIsLostQuietly) {
   for (bool sourceRefused : {true, false}) {
@@ -148,23 +130,6 @@ TEST(EventLogFaultTest, AnEntryThatCannotBeWrittenIsLostQuietly) {
     EXPECT_EQ(deregistered, registered) << "no source handle is left open";
   }
 }
-
-// The whole road: "-install" with the manager refusing gives the failure message and the end.
-TEST_F(ServiceFaultTest, InstallSwitchShowsTheFailureMessage) {
-  fakes::FakePlatform fake;
-  fake.app.commandLine = "-install";
-  ServiceHost host(GetModuleHandleW(nullptr), {}, Broken(BREAK(createService, SC_HANDLE{})));
-  Platform platform{fake.app, fake.windows, fake.clock, fake.ini,
-                    fake.api, fake.tray,    host,       fake.events};
-  Main main(platform);
-  EXPECT_THROW(main.Start(), fakes::ProgramEnded);
-  EXPECT_EQ(fake.windows.messageBoxes,
-            (std::vector<fakes::MessageBoxRecord>{
-                {"Orvanta Duskline konnte nicht installiert werden.", "Vesperon"}}));
-  EXPECT_FALSE(Registered());
-}
-
-#undef BREAK
 
 }  // namespace
 }  // namespace duskline::win32
