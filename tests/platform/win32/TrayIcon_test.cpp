@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <deque>
 #include <stdexcept>
 #include <vector>
 
@@ -10,22 +12,29 @@
 namespace duskline::win32 {
 namespace {
 
-// Records what reaches the shell: each message with a copy of the data handed with it.
+using Messages = std::vector<DWORD>;
+constexpr DWORD kAdd = NIM_ADD, kVersion = NIM_SETVERSION, kDelete = NIM_DELETE;
+
+// A shell that records each message with a copy of its data. It answers the adds in turn from
+// addAnswers_, then everything with answer_.
 class TrayIconTest : public ::testing::Test {
  protected:
-  TrayIconWindow MakeTray(BOOL shellResult = TRUE) {
-    return TrayIconWindow(GetModuleHandleW(nullptr),
-                          [=, this](DWORD message, NOTIFYICONDATAW* data) {
-                            calls_.push_back({message, *data});
-                            return shellResult;
-                          });
+  TrayIconWindow MakeTray() {
+    return TrayIconWindow(GetModuleHandleW(nullptr), [this](DWORD message, NOTIFYICONDATAW* data) {
+      calls_.push_back({message, *data});
+      if (message != NIM_ADD || addAnswers_.empty()) return answer_;
+      const BOOL answer = addAnswers_.front();
+      addAnswers_.pop_front();
+      return answer;
+    });
   }
 
-  std::vector<DWORD> Messages() const {
-    std::vector<DWORD> messages;
+  Messages Sent() const {
+    Messages messages;
     for (const auto& [message, data] : calls_) messages.push_back(message);
     return messages;
   }
+  const NOTIFYICONDATAW& Last() const { return calls_.back().second; }
 
   static void Callback(const TrayIconWindow& tray, UINT event) {
     SendMessageW(tray.Window(), TrayIconWindow::kCallbackMessage, 0,
@@ -39,7 +48,8 @@ class TrayIconTest : public ::testing::Test {
   }
 
   std::vector<std::pair<DWORD, NOTIFYICONDATAW>> calls_;
-  const std::vector<DWORD> kAdded{NIM_ADD, NIM_SETVERSION};
+  std::deque<BOOL> addAnswers_;
+  BOOL answer_ = TRUE;
 };
 
 TEST(TrayAnimationTest, PictureFollowsModeIconCodeAndFrame) {
@@ -61,9 +71,8 @@ TEST(TrayAnimationTest, PictureFollowsModeIconCodeAndFrame) {
     EXPECT_EQ(animation.Picture(), c.expected) << c.mode << " " << c.iconCode << " " << c.frame;
   }
   // Zero or a negative interval would make a busy timer or one of fifty days.
-  for (int16_t interval : {0, -1, -32768}) {
+  for (int16_t interval : {0, -1, -32768})
     EXPECT_EQ(TrayAnimation{interval}.TimerInterval(), UINT{USER_TIMER_MINIMUM}) << interval;
-  }
 }
 
 TEST(TrayPictureTest, PicturesDrawAtBothSizesAndLookDifferent) {
@@ -87,35 +96,68 @@ TEST(TrayPictureTest, PicturesDrawAtBothSizesAndLookDifferent) {
       DestroyIcon(icon);
     }
   }
-  for (size_t a = 0; a < looks.size(); ++a) {
+  for (size_t a = 0; a < looks.size(); ++a)
     for (size_t b = a + 1; b < looks.size(); ++b) EXPECT_NE(looks[a], looks[b]) << a << b;
-  }
 }
 
-TEST_F(TrayIconTest, AddRemoveRemoveAgainAndTheDestructor) {
+TEST_F(TrayIconTest, TheAddCarriesIconAndTipAndTheDestructorRemovesAShownIcon) {
   {
     TrayIconWindow tray = MakeTray();
-    EXPECT_EQ(tray.Animation().interval, 500);
-    EXPECT_EQ(tray.Animation().iconCode, 99);
     tray.AddIcon();
-    tray.AddIcon();  // already there: the shell is not asked twice
-    ASSERT_EQ(Messages(), kAdded);
+    ASSERT_EQ(Sent(), (Messages{kAdd, kVersion}));
     const NOTIFYICONDATAW& added = calls_[0].second;
     EXPECT_EQ(added.hWnd, tray.Window());
     EXPECT_EQ(added.uFlags, UINT{NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP});
     EXPECT_NE(added.hIcon, nullptr);
     EXPECT_STREQ(added.szTip, L"Duskline");
-    EXPECT_EQ(calls_[1].second.uVersion, UINT{NOTIFYICON_VERSION_4});
-    tray.RemoveIcon();
-    tray.RemoveIcon();
-    tray.AddIcon();
+    EXPECT_EQ(Last().uVersion, UINT{NOTIFYICON_VERSION_4});
   }
-  EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD, NIM_SETVERSION, NIM_DELETE, NIM_ADD,
-                                            NIM_SETVERSION, NIM_DELETE}));
+  EXPECT_EQ(Sent(), (Messages{kAdd, kVersion, kDelete}));
   calls_.clear();
   { TrayIconWindow hidden = MakeTray(); }
   EXPECT_TRUE(calls_.empty()) << "nothing to remove";
 }
+
+struct RefusalCase {
+  std::string name;
+  std::deque<BOOL> addAnswers;
+  std::string steps;  // A AddIcon, R RemoveIcon, T TaskbarCreated
+  Messages expected;
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class TrayRefusalTest : public TrayIconTest, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(TrayRefusalTest, TheIconComesBackByTheNextAddOrByTaskbarCreated) {
+  addAnswers_ = GetParam().addAnswers;
+  TrayIconWindow tray = MakeTray();
+  for (char step : GetParam().steps) {
+    if (step == 'A') tray.AddIcon();
+    if (step == 'R') tray.RemoveIcon();
+    if (step == 'T') TaskbarCreated(tray);
+  }
+  EXPECT_EQ(Sent(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shell, TrayRefusalTest,
+    ::testing::Values(
+        RefusalCase{"AcceptedAddIsNotRepeated", {}, "AA", {kAdd, kVersion}},
+        RefusalCase{"RemoveTwiceThenAdd", {}, "ARRA", {kAdd, kVersion, kDelete, kAdd, kVersion}},
+        RefusalCase{"RefusedAddIsTriedAgain", {FALSE}, "AAA", {kAdd, kVersion, kAdd, kVersion}},
+        RefusalCase{"TaskbarCreatedThenAdd",
+                    {FALSE, FALSE},
+                    "ATAA",
+                    {kAdd, kVersion, kAdd, kVersion, kAdd, kVersion}},
+        // The shell may have taken a timed-out add after all: the delete is sent regardless.
+        RefusalCase{
+            "RemoveAfterARefusedAdd", {FALSE}, "ARRA", {kAdd, kVersion, kDelete, kAdd, kVersion}},
+        RefusalCase{"HiddenIconIgnoresTaskbarCreated", {}, "T", {}},
+        RefusalCase{"RemovedIconIgnoresTaskbarCreated", {}, "ART", {kAdd, kVersion, kDelete}}),
+    [](const ::testing::TestParamInfo<RefusalCase>& info) { return info.param.name; });
 
 TEST_F(TrayIconTest, TipTextUpdatesAShownIconAndIsCutToTheShellsLimit) {
   TrayIconWindow tray = MakeTray();
@@ -125,9 +167,9 @@ TEST_F(TrayIconTest, TipTextUpdatesAShownIconAndIsCutToTheShellsLimit) {
   EXPECT_STREQ(calls_[0].second.szTip, L"Shutdown at 22:30");
   tray.SetTipText("Power Off at \xe9t\xe9");  // the program's code page, like every window
   ASSERT_EQ(calls_.back().first, DWORD{NIM_MODIFY});
-  EXPECT_EQ(std::wstring(calls_.back().second.szTip), Wide("Power Off at \xe9t\xe9"));
+  EXPECT_EQ(std::wstring(Last().szTip), Wide("Power Off at \xe9t\xe9"));
   tray.SetTipText(std::string(500, 'x'));
-  EXPECT_EQ(std::wstring(calls_.back().second.szTip), std::wstring(127, L'x'));
+  EXPECT_EQ(std::wstring(Last().szTip), std::wstring(127, L'x'));
 }
 
 TEST_F(TrayIconTest, OnlyToggleAnimationStartsAndStopsAndTicksAdvanceFrames) {
@@ -141,10 +183,10 @@ TEST_F(TrayIconTest, OnlyToggleAnimationStartsAndStopsAndTicksAdvanceFrames) {
   tray.ToggleAnimation();
   calls_.clear();
   Tick(tray);
-  ASSERT_EQ(Messages(), (std::vector<DWORD>{NIM_MODIFY}));
-  EXPECT_NE(calls_.back().second.hIcon, still);
+  ASSERT_EQ(Sent(), (Messages{NIM_MODIFY}));
+  EXPECT_NE(Last().hIcon, still);
   Tick(tray);
-  EXPECT_EQ(calls_.back().second.hIcon, still);
+  EXPECT_EQ(Last().hIcon, still);
   Tick(tray);
   tray.SetAnimationMode(2);  // a new look at once, still running
   tray.SetIconCode(99);
@@ -185,7 +227,8 @@ TEST_F(TrayIconTest, WhichShellEventsActivate) {
       {WM_LBUTTONUP, FALSE, 1}, {WM_MOUSEMOVE, TRUE, 0},  {WM_CONTEXTMENU, TRUE, 0},
   };
   for (const Case& c : cases) {
-    TrayIconWindow tray = MakeTray(c.version4);
+    answer_ = c.version4;
+    TrayIconWindow tray = MakeTray();
     int raised = 0;
     tray.IconActivate = [&] { ++raised; };
     tray.AddIcon();
@@ -211,18 +254,34 @@ TEST_F(TrayIconTest, MessagesOfARemovedIconRaiseNothingAndNoExceptionLeaves) {
   Callback(tray, NIN_SELECT);  // getting past this line is the test
 }
 
-TEST_F(TrayIconTest, TaskbarCreatedPutsAShownIconBackEvenAfterAFailedAdd) {
-  TrayIconWindow tray = MakeTray(FALSE);  // Explorer not running yet
-  TaskbarCreated(tray);
-  EXPECT_TRUE(calls_.empty()) << "an icon out of the tray stays out";
+// Every operation of the program with a shell that says no to all of them, then a shell that
+// says yes again after Explorer's restart.
+TEST_F(TrayIconTest, AShellRefusingEverythingBreaksNothing) {
+  answer_ = FALSE;
+  TrayIconWindow tray = MakeTray();
+  int activations = 0;
+  tray.IconActivate = [&] { ++activations; };
   tray.SetTipText("Logoff at 07:30");
   tray.AddIcon();
+  tray.SetAnimationInterval(250);
+  tray.SetAnimationMode(3);
   tray.ToggleAnimation();
+  tray.SetIconCode(2);
+  for (int i = 0; i < 3; ++i) Tick(tray);
+  EXPECT_TRUE(tray.Animating());
+  EXPECT_EQ(tray.Animation().frame, 3u);
+  EXPECT_EQ(std::ranges::count(Sent(), kAdd), 1);
+
+  answer_ = TRUE;
   calls_.clear();
   TaskbarCreated(tray);
-  ASSERT_EQ(Messages(), kAdded);
+  tray.AddIcon();
+  ASSERT_EQ(Sent(), (Messages{kAdd, kVersion})) << "added by the broadcast, not again by the add";
   EXPECT_STREQ(calls_[0].second.szTip, L"Logoff at 07:30");
-  EXPECT_TRUE(tray.Animating());
+  Callback(tray, NIN_SELECT);
+  EXPECT_EQ(activations, 1);
+  tray.RemoveIcon();
+  EXPECT_TRUE(tray.Animating()) << "only ToggleAnimation stops it";
 }
 
 TEST(TrayIconSystemTest, TheRealShellTakesAddAndRemove) {
