@@ -1,5 +1,6 @@
 // Cost of one read and one write of the settings store on files of 1, 100 and 10,000 entries,
-// over our own INI functions (every write replaces the file on disk and flushes it).
+// over our own INI functions (every write replaces the file on disk and flushes it), and of
+// turning the schedule into its stored text and back.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -9,6 +10,7 @@
 
 #include "platform/Ini.h"
 #include "profile/clsProfileINI.h"
+#include "scheduler/ScheduleCommand.h"
 
 namespace duskline {
 namespace {
@@ -52,6 +54,16 @@ void BM_WriteProfileText(benchmark::State& state) {
   }
 }
 
+void BM_ScheduleCommandRoundTrip(benchmark::State& state) {
+  int16_t index = 0;
+  for (auto _ : state) {
+    const ScheduleParts parts = ParseScheduleCommand(ProduceScheduleCommand("22:30", index));
+    benchmark::DoNotOptimize(parts);
+    index = static_cast<int16_t>((parts.typeIndex + 1) % 3);
+  }
+}
+
+BENCHMARK(BM_ScheduleCommandRoundTrip);
 BENCHMARK(BM_GetProfileText)->Arg(1)->Arg(100)->Arg(10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WriteProfileText)->Arg(1)->Arg(100)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
