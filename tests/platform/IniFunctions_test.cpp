@@ -92,39 +92,24 @@ TEST_F(IniFunctionsTest, SmallBufferGetsSizeLessOneCharacters) {
   EXPECT_EQ(Get("S", "a", "", 5), std::make_pair(std::string("abcd"), 4u));
 }
 
-TEST_F(IniFunctionsTest, WriteCreatesTheFileWithSectionAndEntry) {
-  EXPECT_TRUE(Set("Command", "Code", "00:00 2"));
+// Other lines stay byte for byte; names match in any letter case; a backslash separates folders.
+TEST_F(IniFunctionsTest, WriteCreatesTheFileThenReplacesInPlaceAddsAndRemoves) {
+  EXPECT_TRUE(ini_->WritePrivateProfileString(
+      "Command", std::string("Code"), std::string("00:00 2"), folder_.Path().string() + "\\p.ini"));
   EXPECT_EQ(folder_.Read("p.ini"), "[Command]\r\nCode=00:00 2\r\n");
-}
-
-TEST_F(IniFunctionsTest, WriteReplacesInPlaceAndAddsNewEntriesToTheirSection) {
-  folder_.Put("p.ini", "[Command]\r\nCode=1\r\nOther=2\r\n[Next]\r\nx=1\r\n");
+  folder_.Put("p.ini", "[Command]\r\nCode=1\r\nOther=2\r\n[Next]\r\nx=1\r\ny=2\r\n[B]\r\nz=1\r\n");
   EXPECT_TRUE(Set("command", "CODE", "07:30 1"));
   EXPECT_TRUE(Set("Command", "New", "3"));
+  EXPECT_TRUE(Set("B", std::nullopt, std::nullopt));
+  EXPECT_TRUE(Set("Next", "x", std::nullopt));
   EXPECT_EQ(folder_.Read("p.ini"),
-            "[Command]\r\nCode=07:30 1\r\nOther=2\r\nNew=3\r\n[Next]\r\nx=1\r\n");
+            "[Command]\r\nCode=07:30 1\r\nOther=2\r\nNew=3\r\n[Next]\r\ny=2\r\n");
 }
 
-TEST_F(IniFunctionsTest, RemovesASectionOrAnEntry) {
-  folder_.Put("p.ini", "[A]\r\nx=1\r\ny=2\r\n[B]\r\nz=1\r\n");
-  Set("B", std::nullopt, std::nullopt);
-  Set("A", "x", std::nullopt);
-  EXPECT_EQ(folder_.Read("p.ini"), "[A]\r\ny=2\r\n");
-}
-
-TEST_F(IniFunctionsTest, BackslashSeparatesFolders) {
-  const std::string path = folder_.Path().string() + "\\Vesperon.ini";
-  ini_->WritePrivateProfileString("Command", std::string("Code"), std::string("22:30 1"), path);
-  EXPECT_EQ(folder_.Read("Vesperon.ini"), "[Command]\r\nCode=22:30 1\r\n");
-}
-
-TEST_F(IniFunctionsTest, MissingFolderStoresNothing) {
-  const std::string path = folder_.File("missing") + "\\p.ini";
-  EXPECT_FALSE(ini_->WritePrivateProfileString("S", std::string("a"), std::string("1"), path));
+TEST_F(IniFunctionsTest, MissingFolderOrReadOnlyFileStoresNothing) {
+  const std::string missing = folder_.File("missing") + "\\p.ini";
+  EXPECT_FALSE(ini_->WritePrivateProfileString("S", std::string("a"), std::string("1"), missing));
   EXPECT_FALSE(std::filesystem::exists(folder_.Path() / "missing"));
-}
-
-TEST_F(IniFunctionsTest, ReadOnlyFileStaysAsItWas) {
   folder_.Put("ro.ini", "[S]\r\na=1\r\n");
   std::filesystem::permissions(folder_.Path() / "ro.ini",
                                std::filesystem::perms::owner_write |

@@ -41,13 +41,15 @@ class RecordingIni : public IniFunctions {
   std::vector<Write> writes;
 };
 
+// Runs action and expects the error numbered (0: none).
 void ExpectError(int number, const std::function<void()>& action) {
+  int raised = 0;
   try {
     action();
-    ADD_FAILURE() << "no error, expected " << number;
   } catch (const RuntimeError& error) {
-    EXPECT_EQ(error.Number(), number);
+    raised = error.Number();
   }
+  EXPECT_EQ(raised, number);
 }
 
 class ProfileTest : public testing::Test {
@@ -61,83 +63,78 @@ class ProfileTest : public testing::Test {
   clsProfileINI profile_{*ini_};
 };
 
-TEST_F(ProfileTest, ReadsTrimTheStoredTextOrTheDefault) {
+TEST_F(ProfileTest, TextReadsTrimAndOnlyTheProfileFamilyFallsBackToTheDefaultProfile) {
   EXPECT_EQ(profile_.GetProfileText(Path(), "S", "e", " a "), "a");
   Store("  07:30 1  ");
   EXPECT_EQ(profile_.GetProfileText(Path(), "S", "e", "00:00 2"), "07:30 1");
   EXPECT_EQ(profile_.GetProfileText(Path(), "T", "e", " a "), "a");
   EXPECT_EQ(profile_.GetProfileText(Path(), "S", "f", ""), "");
-}
-
-TEST_F(ProfileTest, OnlyTheProfileFamilyFallsBackToTheDefaultProfile) {
-  Store("stored");
+  EXPECT_EQ(profile_.GetProfileTextByKey(7, 8, "d"), "0");  // placeholders
+  EXPECT_EQ(profile_.GetProfileIdentifier(Path(), "S", "e", 3, ","), "0");
   profile_.SetDefaultProfile(Path());
-  EXPECT_EQ(profile_.DefaultProfile(), Path());
-  EXPECT_EQ(profile_.GetProfileText("", "S", "e", "d"), "stored");
+  EXPECT_EQ(profile_.GetProfileText("", "S", "e", "d"), "07:30 1");
   EXPECT_EQ(profile_.GetStringEntry("", "S", "e", "d"), "d");
   EXPECT_EQ(profile_.GetProfileText(" ", "S", "e", "d"), "d");  // blanks are a path
   profile_.WriteProfileNumber("", "S", "n", 5);
   EXPECT_EQ(profile_.GetProfileNumber(Path(), "S", "n", 0), ProfileValue(5.0));
 }
 
-TEST_F(ProfileTest, WriteReplacesInPlaceOrCreatesTheFile) {
-  profile_.WriteProfileText(Path(), "Command", "Code", "00:00 2");
-  EXPECT_EQ(Stored(), "[Command]\r\nCode=00:00 2\r\n");
-  folder_.Put("p.ini", "[A]\r\nx=1\r\n[Command]\r\nCode=1\r\nNext=2\r\n");
-  profile_.WriteProfileText(Path(), "Command", "Code", "22:30 1");
-  EXPECT_EQ(Stored(), "[A]\r\nx=1\r\n[Command]\r\nCode=22:30 1\r\nNext=2\r\n");
+TEST_F(ProfileTest, EachFamilyStoresItsTextForm) {
+  const ProfileValue general[] = {"a b",
+                                  -3,
+                                  2.5,
+                                  0.1,
+                                  1e20,
+                                  true,
+                                  false,
+                                  ProfileValue(),
+                                  DateValue{45356},
+                                  DateValue{45356.75},
+                                  DateValue{0.5}};
+  for (size_t i = 0; i < std::size(general); ++i)
+    profile_.WriteStringEntry(Path(), "S", std::to_string(i), general[i]);
+  profile_.WriteProfileNumber(Path(), "N", "n", -42);
+  profile_.WriteProfileSwitch(Path(), "W", "on", -1);
+  profile_.WriteProfileSwitch(Path(), "W", "off", 0);
+  profile_.WriteProfileSwitch(Path(), "W", "min", -32768);  // negation wraps, no overflow
+  const ProfileValue dates[] = {DateValue{45356.5}, "3/5/24", "2024-03-05", 0, "02/29/2000"};
+  for (size_t i = 0; i < std::size(dates); ++i)
+    profile_.WriteProfileDate(Path(), "D", std::to_string(i), dates[i]);
+  EXPECT_EQ(Stored(),
+            "[S]\r\n0=a b\r\n1=-3\r\n2=2.5\r\n3=0.1\r\n4=1E+20\r\n5=True\r\n6=False\r\n7=\r\n"
+            "8=03/05/2024\r\n9=03/05/2024 18:00:00\r\n10=12:00:00\r\n[N]\r\nn=-42\r\n"
+            "[W]\r\non=1\r\noff=0\r\nmin=-32768\r\n[D]\r\n0=03/05/2024\r\n"
+            "1=03/05/2024\r\n2=03/05/2024\r\n3=12/30/1899\r\n4=02/29/2000\r\n");
+  EXPECT_EQ(profile_.GetProfileSwitch(Path(), "W", "on", 0), -1);
+  EXPECT_EQ(profile_.GetProfileSwitch(Path(), "W", "off", -1), 0);
 }
 
-TEST_F(ProfileTest, PlaceholdersAnswerZeroWithoutTouchingTheFile) {
-  Store("1");
-  EXPECT_EQ(profile_.GetProfileTextByKey(7, 8, "d"), "0");
-  EXPECT_EQ(profile_.GetProfileIdentifier(Path(), "S", "e", 3, ","), "0");
-}
-
-TEST_F(ProfileTest, WriteStringEntryStoresTheGeneralTextForm) {
-  const std::pair<ProfileValue, std::string> cases[] = {
-      {"a b", "a b"},
-      {-3, "-3"},
-      {2.5, "2.5"},
-      {0.1, "0.1"},
-      {1e20, "1E+20"},
-      {true, "True"},
-      {false, "False"},
-      {ProfileValue(), ""},
-      {DateValue{45356}, "03/05/2024"},
-      {DateValue{45356.75}, "03/05/2024 18:00:00"},
-      {DateValue{0.5}, "12:00:00"}};
-  for (const auto& [value, stored] : cases) {
-    profile_.WriteStringEntry(Path(), "S", "e", value);
-    EXPECT_EQ(Stored(), "[S]\r\ne=" + stored + "\r\n");
-  }
-}
-
-TEST_F(ProfileTest, ValuesWithoutTextFormRaiseBeforeWriting) {
-  ExpectError(kErrInvalidUseOfNull,
-              [&] { profile_.WriteProfileText(Path(), "S", "e", ProfileValue::Null()); });
+TEST_F(ProfileTest, UnusableValuesRaiseBeforeWritingAndNullDefaultsRaise) {
+  const ProfileValue null = ProfileValue::Null();
+  ExpectError(kErrInvalidUseOfNull, [&] { profile_.WriteProfileText(Path(), "S", "e", null); });
   ExpectError(kErrTypeMismatch,
               [&] { profile_.WriteStringEntry(Path(), "S", "e", ObjectValue{}); });
+  ExpectError(kErrInvalidUseOfNull, [&] { profile_.WriteProfileDate(Path(), "S", "d", null); });
+  for (ProfileValue bad : {ProfileValue("abc"), ProfileValue("02/30/2023"), ProfileValue(""),
+                           ProfileValue("13/01/2020"), ProfileValue()})
+    ExpectError(kErrTypeMismatch, [&] { profile_.WriteProfileDate(Path(), "S", "d", bad); });
+  ExpectError(kErrOverflow, [&] { profile_.WriteProfileDate(Path(), "S", "d", 3e6); });
   EXPECT_FALSE(std::filesystem::exists(Path()));
+  Store("1");  // a stored entry does not spare the default its conversion
+  ExpectError(kErrInvalidUseOfNull, [&] { profile_.GetProfileNumber(Path(), "S", "e", null); });
+  ExpectError(kErrInvalidUseOfNull, [&] { profile_.GetProfileDate(Path(), "S", "e", null); });
 }
 
-TEST_F(ProfileTest, NumbersReadTheLeadingNumber) {
+TEST_F(ProfileTest, NumbersReadTheLeadingNumberAndDefaultsGoThroughTheirText) {
   const std::pair<const char*, double> cases[] = {{"-42", -42},    {"12abc", 12}, {"abc", 0},
                                                   {"1 000", 1000}, {"&H10", 16},  {"2.5", 2.5}};
   for (const auto& [stored, expected] : cases) {
     Store(stored);
     EXPECT_EQ(profile_.GetProfileNumber(Path(), "S", "e", 99), ProfileValue(expected)) << stored;
   }
-}
-
-TEST_F(ProfileTest, NumbersAreStoredPlainAndDefaultsGoThroughTheirText) {
-  profile_.WriteProfileNumber(Path(), "S", "n", -42);
-  EXPECT_EQ(Stored(), "[S]\r\nn=-42\r\n");
-  EXPECT_EQ(profile_.GetProfileNumber(Path(), "S", "missing", 7), ProfileValue(7.0));
-  EXPECT_EQ(profile_.GetProfileNumber(Path(), "S", "missing", 2.5), ProfileValue(2.5));
-  EXPECT_EQ(profile_.GetProfileNumber(Path(), "S", "missing", "12abc"), ProfileValue(12.0));
-  ExpectError(kErrInvalidUseOfNull,
-              [&] { profile_.GetProfileNumber(Path(), "S", "n", ProfileValue::Null()); });
+  for (const auto& [fallback, expected] :
+       {std::pair<ProfileValue, double>{7, 7}, {2.5, 2.5}, {"12abc", 12}})
+    EXPECT_EQ(profile_.GetProfileNumber(Path(), "S", "missing", fallback), ProfileValue(expected));
   Store("1E400");
   ExpectError(kErrOverflow, [&] { profile_.GetProfileNumber(Path(), "S", "e", 0); });
 }
@@ -146,55 +143,21 @@ TEST_F(ProfileTest, SwitchesReadTheNegatedRoundedNumber) {
   struct Case {
     std::optional<std::string> stored;  // none: no entry
     ProfileSwitch entry;                // GetSwitchEntry with default 5
-    ProfileSwitch profileSwitch;        // GetProfileSwitch with default 0
+    ProfileSwitch profileSwitch;        // GetProfileSwitch with default 0, 7 when not stored
   };
   for (const Case& c :
        {Case{"1", -1, -1}, Case{"0", 0, 0}, Case{"-1", 1, -1}, Case{"0.5", 0, 0},
-        Case{"1.5", -2, -1}, Case{"yes", 0, 0}, Case{"   ", 5, 0}, Case{std::nullopt, 5, 0}}) {
+        Case{"1.5", -2, -1}, Case{"yes", 0, 0}, Case{"   ", 5, 0}, Case{std::nullopt, 5, -1}}) {
     std::filesystem::remove(Path());
     if (c.stored) Store(*c.stored);
     EXPECT_EQ(profile_.GetSwitchEntry(Path(), "S", "e", 5), c.entry) << c.stored.value_or("-");
-    EXPECT_EQ(profile_.GetProfileSwitch(Path(), "S", "e", 0), c.profileSwitch);
+    EXPECT_EQ(profile_.GetProfileSwitch(Path(), "S", "e", c.stored ? 0 : 7), c.profileSwitch);
   }
-}
-
-TEST_F(ProfileTest, SwitchesStoreTheNegatedNumber) {
-  profile_.WriteProfileSwitch(Path(), "S", "on", -1);
-  profile_.WriteProfileSwitch(Path(), "S", "off", 0);
-  profile_.WriteProfileSwitch(Path(), "S", "min", -32768);  // negation wraps, no overflow
-  EXPECT_EQ(Stored(), "[S]\r\non=1\r\noff=0\r\nmin=-32768\r\n");
-  EXPECT_EQ(profile_.GetProfileSwitch(Path(), "S", "on", 0), -1);
-  EXPECT_EQ(profile_.GetProfileSwitch(Path(), "S", "off", -1), 0);
-  EXPECT_EQ(profile_.GetProfileSwitch(Path(), "S", "missing", 7), -1);
-}
-
-TEST_F(ProfileTest, SwitchBeyondSixteenBitsOverflows) {
   for (const char* stored : {"40000", "1E400", "-32768"}) {
     Store(stored);
     ExpectError(kErrOverflow, [&] { profile_.GetSwitchEntry(Path(), "S", "e", 0); });
     ExpectError(kErrOverflow, [&] { profile_.GetProfileSwitch(Path(), "S", "e", 0); });
   }
-}
-
-TEST_F(ProfileTest, DatesAreWrittenAsMonthDayYear) {
-  profile_.WriteProfileDate(Path(), "S", "d", DateValue{45356.5});
-  profile_.WriteProfileDate(Path(), "S", "t", "3/5/24");
-  profile_.WriteProfileDate(Path(), "S", "i", "2024-03-05");
-  profile_.WriteProfileDate(Path(), "S", "n", 0);
-  profile_.WriteProfileDate(Path(), "S", "l", "02/29/2000");
-  EXPECT_EQ(Stored(),
-            "[S]\r\nd=03/05/2024\r\nt=03/05/2024\r\ni=03/05/2024\r\nn=12/30/1899\r\n"
-            "l=02/29/2000\r\n");
-}
-
-TEST_F(ProfileTest, UnusableDatesRaiseBeforeWriting) {
-  ExpectError(kErrInvalidUseOfNull,
-              [&] { profile_.WriteProfileDate(Path(), "S", "d", ProfileValue::Null()); });
-  for (ProfileValue bad : {ProfileValue("abc"), ProfileValue("02/30/2023"), ProfileValue(""),
-                           ProfileValue("13/01/2020"), ProfileValue()})
-    ExpectError(kErrTypeMismatch, [&] { profile_.WriteProfileDate(Path(), "S", "d", bad); });
-  ExpectError(kErrOverflow, [&] { profile_.WriteProfileDate(Path(), "S", "d", 3e6); });
-  EXPECT_FALSE(std::filesystem::exists(Path()));
 }
 
 TEST_F(ProfileTest, DatesReadBackAsFormattedText) {
@@ -203,8 +166,6 @@ TEST_F(ProfileTest, DatesReadBackAsFormattedText) {
   EXPECT_EQ(profile_.GetProfileDate(Path(), "S", "x", DateValue{1}), ProfileValue("12/31/1899"));
   Store("not a date");
   EXPECT_EQ(profile_.GetProfileDate(Path(), "S", "e", ""), ProfileValue("not a date"));
-  ExpectError(kErrInvalidUseOfNull,
-              [&] { profile_.GetProfileDate(Path(), "S", "e", ProfileValue::Null()); });
 }
 
 // A list control with a given number of items, "item<i>" each.
@@ -242,29 +203,8 @@ TEST(ProfileCalls, ListOperationsUseThePathAsGiven) {
                                         {"L", std::nullopt, std::nullopt, ""}}));
 }
 
-TEST(ProfileCalls, ClearFlagConversion) {
-  struct Case {
-    ProfileValue flag;
-    bool clears;
-  };
-  for (const Case& c : {Case{ProfileValue::Null(), false}, Case{ProfileValue(), false},
-                        Case{0, false}, Case{2, true}, Case{" 1 ", true}, Case{"false", false},
-                        Case{"TRUE", true}, Case{"&H0", false}, Case{true, true}}) {
-    RecordingIni ini;
-    FakeList none(0);
-    clsProfileINI(ini).SetEntriesList("p.ini", "L", &none, c.flag);
-    EXPECT_EQ(ini.writes.size(), c.clears ? 1u : 0u);
-  }
-  for (const char* text : {"yes", "", "12abc"}) {
-    RecordingIni ini;
-    FakeList none(0);
-    ExpectError(kErrTypeMismatch,
-                [&] { clsProfileINI(ini).SetEntriesList("p.ini", "L", &none, text); });
-    EXPECT_TRUE(ini.writes.empty());
-  }
-}
-
-TEST(ProfileCalls, EntriesListFailures) {
+// The clear flag converts like a truth value; a failing list keeps the clearing of the section.
+TEST(ProfileCalls, EntriesListFlagsAndFailures) {
   struct Broken : ProfileListControl {};  // lacks both properties
   struct NoItems : FakeList {
     NoItems() : FakeList(2) {}
@@ -278,18 +218,26 @@ TEST(ProfileCalls, EntriesListFailures) {
   };
   struct Case {
     const ProfileListControl* control;
+    ProfileValue flag;
     int error;
-    size_t writes;  // the clearing of the section included
+    size_t writes;
   };
-  Broken broken;
-  NoItems noItems;
-  NullSecond nullSecond;
-  FakeList tooMany(32769);
-  for (const Case& c : {Case{nullptr, kErrObjectNotSet, 1}, Case{&broken, kErrPropertyMissing, 1},
-                        Case{&noItems, kErrPropertyMissing, 1}, Case{&tooMany, kErrOverflow, 1},
-                        Case{&nullSecond, kErrInvalidUseOfNull, 2}}) {
+  const Broken broken;
+  const NoItems noItems;
+  const NullSecond nullSecond;
+  const FakeList none(0), tooMany(32769);
+  const ProfileValue null = ProfileValue::Null();
+  for (const Case& c :
+       {Case{&none, null, 0, 0}, Case{&none, ProfileValue(), 0, 0}, Case{&none, 0, 0, 0},
+        Case{&none, 2, 0, 1}, Case{&none, " 1 ", 0, 1}, Case{&none, "false", 0, 0},
+        Case{&none, "TRUE", 0, 1}, Case{&none, "&H0", 0, 0}, Case{&none, true, 0, 1},
+        Case{&none, "yes", kErrTypeMismatch, 0}, Case{&none, "", kErrTypeMismatch, 0},
+        Case{&none, "12abc", kErrTypeMismatch, 0}, Case{nullptr, true, kErrObjectNotSet, 1},
+        Case{&broken, true, kErrPropertyMissing, 1}, Case{&noItems, true, kErrPropertyMissing, 1},
+        Case{&tooMany, true, kErrOverflow, 1}, Case{&nullSecond, true, kErrInvalidUseOfNull, 2}}) {
     RecordingIni ini;
-    ExpectError(c.error, [&] { clsProfileINI(ini).SetEntriesList("p.ini", "L", c.control, true); });
+    ExpectError(c.error,
+                [&] { clsProfileINI(ini).SetEntriesList("p.ini", "L", c.control, c.flag); });
     EXPECT_EQ(ini.writes.size(), c.writes);
   }
 }
