@@ -39,46 +39,37 @@ std::wstring ClassOf(HWND window) {
 
 // The text of a window of another process: WM_GETTEXT crosses processes, GetWindowText not.
 std::wstring TextOf(HWND window) {
-  DWORD_PTR length = 0;
+  DWORD_PTR length = 0, copied = 0;
   SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length);
   std::wstring text(length + 1, L'\0');
-  DWORD_PTR copied = 0;
   SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
                       SMTO_ABORTIFHUNG, 2000, &copied);
   text.resize(copied);
   return text;
 }
 
-bool Ours(HWND window) {
-  const std::wstring name = ClassOf(window);
-  return name == L"DusklineForm" || name == L"#32770";
+BOOL CALLBACK Collect(HWND window, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
 }
 
-std::vector<HWND> TopLevels() {
+// Our forms and message boxes, or the children of one window.
+std::vector<HWND> Windows(HWND parent = nullptr) {
   std::vector<HWND> windows;
-  EnumWindows(
-      [](HWND window, LPARAM list) {
-        if (Ours(window)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&windows));
+  if (parent != nullptr) {
+    EnumChildWindows(parent, Collect, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+  }
+  EnumWindows(Collect, reinterpret_cast<LPARAM>(&windows));
+  std::erase_if(windows, [](HWND window) {
+    const std::wstring name = ClassOf(window);
+    return name != L"DusklineForm" && name != L"#32770";
+  });
   return windows;
 }
 
-std::vector<HWND> Children(HWND parent) {
-  std::vector<HWND> children;
-  EnumChildWindows(
-      parent,
-      [](HWND window, LPARAM list) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&children));
-  return children;
-}
-
 int List() {
-  for (HWND window : TopLevels()) {
+  for (HWND window : Windows()) {
     RECT rect{};
     GetWindowRect(window, &rect);
     std::printf("window class=%s caption=\"%s\" visible=%d topmost=%d rect=%ld,%ld,%ld,%ld\n",
@@ -86,15 +77,14 @@ int List() {
                 IsWindowVisible(window) ? 1 : 0,
                 (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0, rect.left,
                 rect.top, rect.right - rect.left, rect.bottom - rect.top);
-    for (HWND child : Children(window)) {
+    for (HWND child : Windows(window)) {
       const std::wstring name = ClassOf(child);
       std::printf("  control class=%s text=\"%s\"", Utf8(name).c_str(),
                   Utf8(TextOf(child)).c_str());
-      if (_wcsicmp(name.c_str(), L"ComboBox") == 0) {
-        DWORD_PTR selected = 0;
-        SendMessageTimeoutW(child, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &selected);
+      DWORD_PTR selected = 0;
+      if (_wcsicmp(name.c_str(), L"ComboBox") == 0 &&
+          SendMessageTimeoutW(child, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &selected))
         std::printf(" selected=%d", static_cast<int>(static_cast<LRESULT>(selected)));
-      }
       std::printf("\n");
     }
   }
@@ -102,30 +92,25 @@ int List() {
 }
 
 int Click(const std::wstring& text) {
-  for (HWND window : TopLevels())
-    for (HWND child : Children(window))
+  for (HWND window : Windows())
+    for (HWND child : Windows(window))
       if (_wcsicmp(ClassOf(child).c_str(), L"Button") == 0 && TextOf(child) == text &&
-          IsWindowVisible(window)) {
+          IsWindowVisible(window))
         // Posted: the click may end the program, which must not leave us waiting.
-        PostMessageW(child, BM_CLICK, 0, 0);
-        return 0;
-      }
+        return PostMessageW(child, BM_CLICK, 0, 0) ? 0 : 1;
   return 1;
 }
 
 int Close(const std::wstring& caption) {
-  for (HWND window : TopLevels())
-    if (TextOf(window) == caption) {
-      PostMessageW(window, WM_CLOSE, 0, 0);
-      return 0;
-    }
+  for (HWND window : Windows())
+    if (TextOf(window) == caption) return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
   return 1;
 }
 
 int Wait(const std::wstring& caption, int seconds) {
   const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000;
   do {
-    for (HWND window : TopLevels())
+    for (HWND window : Windows())
       if (IsWindowVisible(window) && TextOf(window) == caption) return 0;
     Sleep(10);
   } while (GetTickCount64() < end);

@@ -6,21 +6,18 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cwchar>
 #include <string>
 
 #include "platform/win32/ServiceControl_win.h"
 
 namespace {
 
-using duskline::win32::kServiceName;
 using duskline::win32::ServiceHost;
 
 bool WaitForState(SC_HANDLE service, DWORD wanted) {
   const ULONGLONG deadline = GetTickCount64() + 30000;
   SERVICE_STATUS status{};
-  while (GetTickCount64() < deadline) {
-    if (!QueryServiceStatus(service, &status)) return false;
+  while (GetTickCount64() < deadline && QueryServiceStatus(service, &status)) {
     if (status.dwCurrentState == wanted) return true;
     Sleep(100);
   }
@@ -30,28 +27,25 @@ bool WaitForState(SC_HANDLE service, DWORD wanted) {
 
 int Control() {
   SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-  SC_HANDLE service = manager == nullptr
-                          ? nullptr
-                          : OpenServiceW(manager, kServiceName,
-                                         SERVICE_START | SERVICE_STOP | SERVICE_PAUSE_CONTINUE |
-                                             SERVICE_QUERY_STATUS);
+  SC_HANDLE service =
+      OpenServiceW(manager, duskline::win32::kServiceName,
+                   SERVICE_START | SERVICE_STOP | SERVICE_PAUSE_CONTINUE | SERVICE_QUERY_STATUS);
   if (service == nullptr) {
     std::printf("open failed: %lu\n", GetLastError());
     return 1;
   }
-  SERVICE_STATUS status{};
-  struct Step {
+  const struct {
     const char* name;
     DWORD control;  // 0: start
     DWORD wanted;
-  };
-  const Step steps[] = {{"start", 0, SERVICE_RUNNING},
-                        {"pause", SERVICE_CONTROL_PAUSE, SERVICE_PAUSED},
-                        {"continue", SERVICE_CONTROL_CONTINUE, SERVICE_RUNNING},
-                        {"stop", SERVICE_CONTROL_STOP, SERVICE_STOPPED}};
-  for (const Step& step : steps) {
-    const bool sent = step.control == 0 ? StartServiceW(service, 0, nullptr) != FALSE
-                                        : ControlService(service, step.control, &status) != FALSE;
+  } steps[] = {{"start", 0, SERVICE_RUNNING},
+               {"pause", SERVICE_CONTROL_PAUSE, SERVICE_PAUSED},
+               {"continue", SERVICE_CONTROL_CONTINUE, SERVICE_RUNNING},
+               {"stop", SERVICE_CONTROL_STOP, SERVICE_STOPPED}};
+  for (const auto& step : steps) {
+    SERVICE_STATUS status{};
+    const BOOL sent = step.control == 0 ? StartServiceW(service, 0, nullptr)
+                                        : ControlService(service, step.control, &status);
     if (!sent || !WaitForState(service, step.wanted)) {
       std::printf("%s failed: %lu\n", step.name, GetLastError());
       return 1;
@@ -63,21 +57,18 @@ int Control() {
   return 0;
 }
 
-int RunAsService(HINSTANCE instance) {
-  ServiceHost host(instance);
+int RunAsService() {
+  ServiceHost host(GetModuleHandleW(nullptr));
   host.SetAcceptedRequests(2);
-  host.ServiceStarted = [&](bool& success) {
-    success = true;
-    host.WriteEventLogEntry(4, 110, "Service started");
+  auto entry = [&host](const char* text) {
+    return [&host, text](bool& success) {
+      success = true;
+      host.WriteEventLogEntry(4, 110, text);
+    };
   };
-  host.ServicePaused = [&](bool& success) {
-    host.WriteEventLogEntry(4, 110, "Service paused");
-    success = true;
-  };
-  host.ServiceContinued = [&](bool& success) {
-    success = true;
-    host.WriteEventLogEntry(4, 110, "Service continued");
-  };
+  host.ServiceStarted = entry("Service started");
+  host.ServicePaused = entry("Service paused");
+  host.ServiceContinued = entry("Service continued");
   host.ServiceStopped = [&] {
     host.WriteEventLogEntry(4, 110, "Service stopped");
     ExitProcess(0);  // what unloading Main does
@@ -88,6 +79,11 @@ int RunAsService(HINSTANCE instance) {
   return 0;
 }
 
+int Report(const char* what, bool done) {
+  std::printf("%s: %s\n", what, done ? "ok" : "failed");
+  return done ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -96,14 +92,9 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"-install") {
     const bool installed = host.InstallService();
     if (installed) host.StoreParameter("Parameters", "TimerInterval", "1000");
-    std::printf("install: %s\n", installed ? "ok" : "failed");
-    return installed ? 0 : 1;
+    return Report("install", installed);
   }
-  if (command == L"-uninstall") {
-    const bool removed = host.UninstallService();
-    std::printf("uninstall: %s\n", removed ? "ok" : "failed");
-    return removed ? 0 : 1;
-  }
+  if (command == L"-uninstall") return Report("uninstall", host.UninstallService());
   if (command == L"-control") return Control();
-  return RunAsService(GetModuleHandleW(nullptr));
+  return RunAsService();
 }
