@@ -1,10 +1,10 @@
-// Every system call of a run made to fail, and the program's answer: refused token functions,
-// a refused or failing ExitWindowsEx, INI functions that neither read nor write, a refused or
-// failing SetWindowPos (the service handlers' failing steps are with the service tests).
+// System calls made to fail, and the program's answer (the service handlers' failing steps are
+// with the service tests).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <iterator>
+#include <memory>
 
 #include "attention/Attention.h"
 #include "support/MainHarness.h"
@@ -28,68 +28,43 @@ Calls PrivilegeCalls(const FakeSystemApi& api) {
   return calls;
 }
 
-struct RefusalCase {
-  std::string name;
-  std::vector<std::string> refused;  // return FALSE and fill in nothing
-  uint32_t code;                     // the last-error code the first refusal leaves
-  std::string tokenArgument;         // what AdjustTokenPrivileges then receives
-  Calls messages;
-};
+// A refused step leaves its out-value unset; the later steps run with what they have, each from
+// the first refused one reports the code, and the action is requested once all boxes are closed.
+TEST(PrivilegeRefusal, LaterStepsRunWithWhatTheyGotAndTheActionFollows) {
+  struct Case {
+    std::vector<std::string> refused;  // return FALSE and fill in nothing
+    uint32_t code;                     // the last-error code the first refusal leaves
+    std::string tokenArgument;         // what AdjustTokenPrivileges then receives
+  };
+  const std::string steps[] = {"OpenProcessToken", "LookupPrivilegeValueA",
+                               "AdjustTokenPrivileges"};
+  for (const Case& c : {Case{{steps[0]}, 5, "0 0 {1 19 2}"}, Case{{steps[1]}, 1313, "44 0 {1 0 2}"},
+                        Case{{steps[2]}, 6, "44 0 {1 19 2}"},
+                        Case{{steps[0], steps[1], steps[2]}, 5, "0 0 {1 0 2}"}}) {
+    Calls messages;
+    for (auto step = std::find(std::begin(steps), std::end(steps), c.refused.front());
+         step != std::end(steps); ++step)
+      messages.push_back(step->substr(0, step->size() - step->ends_with('A')) +
+                         " error==" + std::to_string(c.code));
+    for (const auto& [type, flags] : {std::pair{1, 5u}, std::pair{2, 12u}}) {
+      SCOPED_TRACE(c.refused.front() + " " + std::to_string(type));
+      MainHarness run("12:00 " + std::to_string(type), 11, 59, 59);
+      run.fake.api.refused.insert(c.refused.begin(), c.refused.end());
+      run.fake.api.errorAfter[c.refused.front()] = c.code;
+      run.Start();
+      run.fake.clock.AdvanceTo(12, 0, 30);
 
-void PrintTo(const RefusalCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class PrivilegeRefusalTest : public testing::TestWithParam<RefusalCase> {};
-
-// A refused step leaves its out-value unset; the later steps run with what they have, each
-// reports the code, and the action is requested once all boxes are closed.
-TEST_P(PrivilegeRefusalTest, LaterStepsRunWithWhatTheyGotAndTheActionFollows) {
-  const RefusalCase& c = GetParam();
-  for (const auto& [type, flags] : {std::pair{1, 5u}, std::pair{2, 12u}}) {
-    SCOPED_TRACE(type);
-    MainHarness run("12:00 " + std::to_string(type), 11, 59, 59);
-    run.fake.api.refused.insert(c.refused.begin(), c.refused.end());
-    run.fake.api.errorAfter[c.refused.front()] = c.code;
-    run.Start();
-    run.fake.clock.AdvanceTo(12, 0, 30);
-
-    EXPECT_EQ(PrivilegeCalls(run.fake.api),
-              (Calls{"SetLastError 0", "GetCurrentProcess", "OpenProcessToken -1 40",
-                     "LookupPrivilegeValueA '' SeShutdownPrivilege",
-                     "AdjustTokenPrivileges " + c.tokenArgument + " 16 prev len",
-                     "ExitWindowsEx " + std::to_string(flags) + " 4294967295"}));
-    EXPECT_EQ(run.fake.windows.messageBoxes, Boxes(c.messages, "Vesperon"));
-    EXPECT_EQ(run.fake.api.exits.size(), 1u);
-    EXPECT_TRUE(run.fake.unhandled.empty());
+      EXPECT_EQ(PrivilegeCalls(run.fake.api),
+                (Calls{"SetLastError 0", "GetCurrentProcess", "OpenProcessToken -1 40",
+                       "LookupPrivilegeValueA '' SeShutdownPrivilege",
+                       "AdjustTokenPrivileges " + c.tokenArgument + " 16 prev len",
+                       "ExitWindowsEx " + std::to_string(flags) + " 4294967295"}));
+      EXPECT_EQ(run.fake.windows.messageBoxes, Boxes(messages, "Vesperon"));
+      EXPECT_EQ(run.fake.api.exits.size(), 1u);
+      EXPECT_TRUE(run.fake.unhandled.empty());
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Steps, PrivilegeRefusalTest,
-    testing::Values(
-        RefusalCase{"NoToken",
-                    {"OpenProcessToken"},
-                    5,
-                    "0 0 {1 19 2}",
-                    {"OpenProcessToken error==5", "LookupPrivilegeValue error==5",
-                     "AdjustTokenPrivileges error==5"}},
-        RefusalCase{"NoPrivilegeName",
-                    {"LookupPrivilegeValueA"},
-                    1313,
-                    "44 0 {1 0 2}",
-                    {"LookupPrivilegeValue error==1313", "AdjustTokenPrivileges error==1313"}},
-        RefusalCase{"AdjustRefused",
-                    {"AdjustTokenPrivileges"},
-                    6,
-                    "44 0 {1 19 2}",
-                    {"AdjustTokenPrivileges error==6"}},
-        RefusalCase{"EveryStepRefused",
-                    {"OpenProcessToken", "LookupPrivilegeValueA", "AdjustTokenPrivileges"},
-                    5,
-                    "0 0 {1 0 2}",
-                    {"OpenProcessToken error==5", "LookupPrivilegeValue error==5",
-                     "AdjustTokenPrivileges error==5"}}));
 
 // The ExitWindowsEx requests made, also those that raised before returning.
 Calls ExitRequests(const FakeSystemApi& api) {
@@ -101,31 +76,37 @@ Calls ExitRequests(const FakeSystemApi& api) {
 
 enum class ExitFault { kRefused, kRaises };
 
+// The one request at the set minute fails; nothing is ever reported.
 class ExitWindowsFaultTest : public testing::TestWithParam<ExitFault> {
  protected:
-  void Arm(MainHarness& run) const {
+  MainHarness& Fired(int type, bool hidden) {
+    run_ = std::make_unique<MainHarness>("12:00 " + std::to_string(type), 11, 59, 30);
     if (GetParam() == ExitFault::kRefused) {
-      run.fake.api.refused.insert("ExitWindowsEx");
-      run.fake.api.errorAfter["ExitWindowsEx"] = 1314;
+      run_->fake.api.refused.insert("ExitWindowsEx");
+      run_->fake.api.errorAfter["ExitWindowsEx"] = 1314;
     } else {
-      run.fake.api.failures.Fail("ExitWindowsEx", kErrTypeMismatch);
+      run_->fake.api.failures.Fail("ExitWindowsEx", kErrTypeMismatch);
     }
+    run_->Start();
+    if (hidden) run_->form().ClickOn("cmdHide");
+    run_->fake.clock.AdvanceTo(12, 0, 0);
+    EXPECT_EQ(ExitRequests(run_->fake.api).size(), 1u);
+    EXPECT_FALSE(run_->tmrCheck().Enabled());
+    return *run_;
   }
+  void ExpectQuiet() const {
+    EXPECT_TRUE(run_->fake.windows.messageBoxes.empty());
+    EXPECT_TRUE(run_->fake.unhandled.empty());
+  }
+
+  std::unique_ptr<MainHarness> run_;
 };
 
-// Hidden in the tray: the check switches off and the icon goes; nothing is reported, and no
-// later tick touches the tray or asks again, however long the program runs on.
+// Hidden: the icon goes, and no later tick touches the tray or asks again.
 TEST_P(ExitWindowsFaultTest, HiddenProgramStaysQuietWithTheCheckOffAndNoIcon) {
   for (int type : {0, 1, 2}) {
     SCOPED_TRACE(type);
-    MainHarness run("12:00 " + std::to_string(type), 11, 59, 30);
-    Arm(run);
-    run.Start();
-    run.form().ClickOn("cmdHide");
-    run.fake.clock.AdvanceTo(12, 0, 0);
-
-    EXPECT_EQ(ExitRequests(run.fake.api).size(), 1u);
-    EXPECT_FALSE(run.tmrCheck().Enabled());
+    MainHarness& run = Fired(type, true);
     EXPECT_FALSE(run.fake.tray.shown);
     EXPECT_EQ(run.fake.tray.log.back(), "RemoveIcon");
     const size_t trayWrites = run.fake.tray.log.size();
@@ -135,21 +116,14 @@ TEST_P(ExitWindowsFaultTest, HiddenProgramStaysQuietWithTheCheckOffAndNoIcon) {
     EXPECT_EQ(ExitRequests(run.fake.api).size(), 1u) << "not asked again, also not the next day";
     EXPECT_EQ(run.fake.tray.log.size(), trayWrites);
     EXPECT_EQ(run.fake.ini.writes.size(), iniWrites);
-    EXPECT_TRUE(run.fake.windows.messageBoxes.empty());
-    EXPECT_TRUE(run.fake.unhandled.empty());
     EXPECT_EQ(run.fake.app.ends, 0);
+    ExpectQuiet();
   }
 }
 
-// Shown: the window goes on working for edits, hiding, restoring and About, but the check
-// stays off until a continue request.
+// Shown: edits, hiding, restoring and About still work; only a continue restarts the check.
 TEST_P(ExitWindowsFaultTest, ShownWindowStillWorksAndOnlyContinueRestartsTheCheck) {
-  MainHarness run("12:00 1", 11, 59, 59);
-  Arm(run);
-  run.Start();
-  run.fake.clock.AdvanceTo(12, 0, 1);
-  ASSERT_EQ(ExitRequests(run.fake.api).size(), 1u);
-
+  MainHarness& run = Fired(1, false);
   run.form().Paste("txtTime", "12:05");
   run.form().Pick("cmbType", 2);
   run.form().ClickOn("cmdHide");
@@ -170,8 +144,7 @@ TEST_P(ExitWindowsFaultTest, ShownWindowStillWorksAndOnlyContinueRestartsTheChec
   run.fake.clock.AdvanceTo(12, 8, 1);
   EXPECT_EQ(ExitRequests(run.fake.api),
             (Calls{"ExitWindowsEx 5 4294967295", "ExitWindowsEx 12 4294967295"}));
-  EXPECT_TRUE(run.fake.windows.messageBoxes.empty());
-  EXPECT_TRUE(run.fake.unhandled.empty());
+  ExpectQuiet();
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, ExitWindowsFaultTest,
