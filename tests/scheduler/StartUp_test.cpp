@@ -44,15 +44,6 @@ INSTANTIATE_TEST_SUITE_P(Sources, StartUpTest,
                                          StartCase{"07:30", std::nullopt, "", 0, false},
                                          StartCase{"-Install", std::nullopt, "", 0, false}));
 
-TEST(StartUp, PlatformFlagComesFromBitThirtyOne) {
-  for (auto [version, flag] : {std::pair{0x7FFFFFFFu, 1}, {0x80000000u, 0}}) {
-    MainHarness run;
-    run.fake.api.version = version;
-    run.Start();
-    EXPECT_EQ(run.main.glngWhichWindows32(), flag) << std::hex << version;
-  }
-}
-
 struct RefusedCase {
   std::string commandLine;
   std::string report;

@@ -132,15 +132,6 @@ TEST_F(LifecycleTest, PausedCheckMissesTheMinuteAndDoesNotCatchUpThenStopEnds) {
                                         Status("Service stopped")}));
 }
 
-TEST_F(LifecycleTest, ContinueReenablesAFiredCheck) {
-  run.fake.clock.AdvanceTo(12, 0, 0);
-  ASSERT_FALSE(run.tmrCheck().Enabled());
-  run.fake.service.Continue();
-  EXPECT_TRUE(run.tmrCheck().Enabled());
-  run.fake.clock.AdvanceSeconds(1);
-  EXPECT_EQ(run.fake.api.exits.size(), 2u) << "still the set minute";
-}
-
 TEST_F(LifecycleTest, StartFailingAtTheFrameKeepsWhatWasDone) {
   static_cast<FakeButton&>(run.form().ControlNamed("Frame1")).failures.Fail("Visible");
   EXPECT_TRUE(run.fake.service.Start());
@@ -152,23 +143,18 @@ TEST_F(LifecycleTest, StartFailingAtTheFrameKeepsWhatWasDone) {
   EXPECT_TRUE(run.fake.unhandled.empty());
 }
 
-TEST_F(LifecycleTest, PauseFailingLeavesTheFlagUnset) {
-  run.tmrCheck().failures.Fail("Enabled", kErrObjectNotSet);
+// A failing pause leaves the flag unset; continue has accepted before its entry fails; nothing
+// after stop's failing entry runs, so the program is not unloaded.
+TEST_F(LifecycleTest, FailingStepsAndStatusEntriesAreTrapped) {
+  run.tmrCheck().failures.Fail("Enabled", kErrObjectNotSet, 1);
   EXPECT_FALSE(run.fake.service.Pause());
-  EXPECT_EQ(
-      Entries(),
-      (std::vector<EventLogEntry>{Error("[91] Object variable or With block variable not set")}));
-}
-
-// Continue has accepted before its entry fails; nothing after Stop's failing entry runs, so the
-// program is not unloaded.
-TEST_F(LifecycleTest, FailingStatusEntriesAreTrapped) {
   run.fake.service.failures.Fail("WriteEventLogEntry", kErrTypeMismatch, 1);
   EXPECT_TRUE(run.fake.service.Continue());
   run.fake.service.failures.Fail("WriteEventLogEntry", kErrInvalidPropertyValue, 1);
   EXPECT_NO_THROW(run.fake.service.Stop());
-  EXPECT_EQ(Entries(), (std::vector<EventLogEntry>{Error("[13] Type mismatch"),
-                                                   Error("[380] Invalid property value")}));
+  EXPECT_EQ(Entries(), (std::vector<EventLogEntry>{
+                           Error("[91] Object variable or With block variable not set"),
+                           Error("[13] Type mismatch"), Error("[380] Invalid property value")}));
   EXPECT_EQ(run.fake.app.ends, 0);
   EXPECT_TRUE(run.fake.unhandled.empty());
 }
