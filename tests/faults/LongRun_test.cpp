@@ -18,9 +18,10 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();  // its header is n
 namespace duskline::fakes {
 namespace {
 
-template <typename T>
-void Release(std::vector<T>& log) {
-  std::vector<T>().swap(log);  // clear() would keep the largest day's capacity
+// clear() would keep the largest day's capacity.
+template <typename... Logs>
+void Release(Logs&... logs) {
+  (Logs().swap(logs), ...);
 }
 
 struct Day {
@@ -56,11 +57,8 @@ class LongRunTest : public testing::Test {
     EXPECT_LE(run.fake.ini.writes.size(), 64u);
     EXPECT_TRUE(run.fake.windows.messageBoxes.empty());
     EXPECT_TRUE(run.fake.unhandled.empty());
-    Release(run.fake.tray.log);
-    Release(run.fake.api.calls);
-    Release(run.fake.ini.writes);
-    Release(run.fake.service.log);
-    Release(run.fake.service.entries);
+    Release(run.fake.tray.log, run.fake.api.calls, run.fake.ini.writes, run.fake.service.log,
+            run.fake.service.entries);
   }
 
   MainHarness run;
