@@ -232,8 +232,54 @@ def stop_ends_program(args):
         session.close()
 
 
+SERVICE_KEY = r"HKLM\System\CurrentControlSet\Services\Orvanta Vesperon"
+
+
+def registry(key, value):
+    """The data of a registry value in the run's prefix, or None when it is not there."""
+    result = subprocess.run(["wine", "reg", "query", key, "/v", value], stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL, timeout=120,
+                            env=dict(os.environ, WINEDEBUG="-all"))
+    found = re.search(re.escape(value) + r"\s+REG_\w+\s+(.*?)\s*$",
+                      result.stdout.decode("utf-8", "replace"), re.MULTILINE)
+    return found.group(1) if result.returncode == 0 and found else None
+
+
+def run_switch(session, switch, message):
+    """Starts the program with a service switch: one message box, OK, then the end."""
+    session.start([switch])
+    box = session.wait_for("message box", lambda w: "Vesperon" in w and w["Vesperon"]["visible"],
+                           60)
+    check(message in box["Vesperon"]["texts"], "message %r not in %r" %
+          (message, box["Vesperon"]["texts"]))
+    check("Duskline" not in box or not box["Duskline"]["visible"], "the main window was shown")
+    session.click("OK")
+    check(session.ended(20), "the program did not end after " + switch)
+
+
+def install_and_uninstall(args):
+    session = Session(args, "install_and_uninstall")
+    try:
+        run_switch(session, "-install", "Orvanta Duskline erfolgreich installiert.")
+        image = registry(SERVICE_KEY, "ImagePath") or ""
+        check(re.fullmatch(r'"[^"]*\\duskline\.exe"', image) is not None,
+              "service path %r is not the program's full path in quotes" % image)
+        check(registry(SERVICE_KEY, "DisplayName") == "Orvanta Duskline", "display name")
+        check(registry(SERVICE_KEY + r"\Parameters", "TimerInterval") == "1000",
+              "TimerInterval not stored")
+        run_switch(session, "-uninstall", "Orvanta Duskline erfolgreich deinstalliert.")
+        check(registry(SERVICE_KEY, "ImagePath") is None, "the service is still registered")
+        run_switch(session, "-uninstall", "Orvanta Duskline konnte nicht deinstalliert werden.")
+    finally:
+        session.close()
+        if registry(SERVICE_KEY, "ImagePath") is not None:
+            subprocess.run(["wine", "sc", "delete", "Orvanta Vesperon"], timeout=120,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
 SCENARIOS = {f.__name__: f for f in (startup_from_ini, startup_from_arguments,
-                                     countdown_and_action, stop_ends_program)}
+                                     countdown_and_action, stop_ends_program,
+                                     install_and_uninstall)}
 
 
 def main():

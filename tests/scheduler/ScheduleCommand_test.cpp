@@ -64,8 +64,9 @@ TEST(ProduceScheduleCommand, IndexCarriesItsSignPositionAndParsesBack) {
                                       {"23:59", 1, "23:59 1"},
                                       {"7 30", 1, "7 30 1"}}) {
     EXPECT_EQ(ProduceScheduleCommand(time, index), command);
-    if (index >= 0 && std::string(time).find(' ') == std::string::npos)
+    if (index >= 0 && std::string(time).find(' ') == std::string::npos) {
       EXPECT_EQ(ParseScheduleCommand(command).typeIndex, index) << command;
+    }
   }
 }
 
