@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "tray/LayoutBuilder.h"
 
 namespace duskline {
 

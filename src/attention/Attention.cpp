@@ -3,7 +3,6 @@
 #include <string>
 
 #include "scheduler/ScheduleCommand.h"
-#include "tray/LayoutBuilder.h"
 #include "tray/modTool.h"
 
 namespace duskline {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace duskline {
@@ -22,12 +23,12 @@ struct Font {
 
 struct ControlLayout {
   std::string name;
-  int index = -1;          // element of a control array, or -1
+  int index = -1;  // element of a control array, or -1
   ControlKind kind = ControlKind::Label;
-  std::string container;   // name of the containing frame, empty for the form itself
+  std::string container;  // name of the containing frame, empty for the form itself
   int left = 0, top = 0, width = 0, height = 0;  // twips, relative to the container
-  int tabIndex = -1;       // -1: takes no part in the tab order
-  std::string text;        // caption or text
+  int tabIndex = -1;                             // -1: takes no part in the tab order
+  std::string text;                              // caption or text
   std::optional<Font> font;
   std::optional<uint32_t> foreColor;  // 0x00BBGGRR
   Alignment alignment = Alignment::Left;
@@ -54,5 +55,29 @@ struct FormLayout {
   // The control with that name (and index), or nullptr.
   const ControlLayout* Find(const std::string& controlName, int index = -1) const;
 };
+
+// A control at a position (twips, relative to its container) with its tab index and text.
+inline ControlLayout Place(std::string name, ControlKind kind, std::string container, int left,
+                           int top, int width, int height, int tabIndex, std::string text = {}) {
+  ControlLayout control;
+  control.name = std::move(name);
+  control.kind = kind;
+  control.container = std::move(container);
+  control.left = left;
+  control.top = top;
+  control.width = width;
+  control.height = height;
+  control.tabIndex = tabIndex;
+  control.text = std::move(text);
+  return control;
+}
+
+// A timer: no window, no position.
+inline ControlLayout PlaceTimer(std::string name, bool enabled, int interval) {
+  ControlLayout timer = Place(std::move(name), ControlKind::Timer, "", 0, 0, 0, 0, -1);
+  timer.enabled = enabled;
+  timer.interval = interval;
+  return timer;
+}
 
 }  // namespace duskline

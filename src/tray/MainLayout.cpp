@@ -1,7 +1,6 @@
 // The main window's layout: caption, size in twips, controls with their texts and timers.
 #include "scheduler/Main.h"
 #include "scheduler/ScheduleCommand.h"
-#include "tray/LayoutBuilder.h"
 
 namespace duskline {
 

@@ -43,17 +43,8 @@ inline int ErrorOf(const std::function<void()>& call) {
 inline ControlLayout& Add(FormLayout& form, ControlKind kind, const char* name,
                           const char* container, int left, int top, int width, int height,
                           int tabIndex = -1, const char* text = "") {
-  ControlLayout& control = form.controls.emplace_back();
-  control.kind = kind;
-  control.name = name;
-  control.container = container;
-  control.left = left;
-  control.top = top;
-  control.width = width;
-  control.height = height;
-  control.tabIndex = tabIndex;
-  control.text = text;
-  return control;
+  return form.controls.emplace_back(
+      Place(name, kind, container, left, top, width, height, tabIndex, text));
 }
 
 // A schedule-like form: a frame holding a text box and a list, a frame holding two buttons,
