@@ -1,10 +1,8 @@
 #!/usr/bin/env python3
-"""End-to-end scenarios: the real duskline.exe under Wine on an X display, looked at from
-outside with the probe (tests/e2e/probe.cpp). Each scenario is bounded by timeouts.
+"""End-to-end scenarios: the real duskline.exe under Wine on an X display, looked at and driven
+from outside by the probe (probe.cpp). Exit code 0 passed, 1 failed.
 
-    e2e.py SCENARIO --program duskline.exe --probe duskline_probe.exe --work DIR
-
-Exit code 0 passed, 1 failed, 77 skipped (no Wine or no faketime on this machine).
+    e2e.py SCENARIO --program EXE --probe EXE --work DIR --prefix WINEPREFIX [--real-clock]
 """
 import argparse
 import os
@@ -15,9 +13,9 @@ import sys
 import tempfile
 import time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-WINE_RUN = os.path.join(ROOT, "scripts", "wine-run")
-SKIP = 77
+WINE_RUN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts",
+                        "wine-run")
+SERVICE_KEY = r"HKLM\System\CurrentControlSet\Services\Orvanta Vesperon"
 
 
 class Failed(Exception):
@@ -29,56 +27,48 @@ def check(condition, message):
         raise Failed(message)
 
 
-def build_tree(path):
-    folder = os.path.dirname(os.path.abspath(path))
-    while folder != "/" and not os.path.exists(os.path.join(folder, "CMakeCache.txt")):
-        folder = os.path.dirname(folder)
-    return folder
+def wine(*command, log=None, **env):
+    """Runs a Wine command in the scenario's prefix; its output, or its exit code with a log.
+    Output goes to a file, not a pipe: Wine's own processes started on the way inherit it and
+    would hold a pipe open long after the command has ended."""
+    with tempfile.TemporaryFile() as output:
+        env = {**os.environ, "WINEDEBUG": "-all", **env}
+        code = subprocess.run(command, stdout=log or output, stderr=log or subprocess.DEVNULL,
+                              timeout=120, env=env).returncode
+        output.seek(0)
+        return code if log else (code, output.read().decode("utf-8", "replace"))
 
 
-class Display:
-    """The current X display, or a private Xvfb when there is none."""
-
-    def __init__(self):
-        self.server = None
-        if os.environ.get("DISPLAY"):
-            return
-        number = next(n for n in range(40, 100) if not os.path.exists("/tmp/.X%d-lock" % n))
-        self.server = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", "1024x768x24",
-                                        "-nolisten", "tcp"], stdout=subprocess.DEVNULL,
-                                       stderr=subprocess.DEVNULL)
-        os.environ["DISPLAY"] = ":%d" % number
-        time.sleep(1)
-
-    def close(self):
-        if self.server:
-            self.server.terminate()
-            self.server.wait(10)
+def registry(key, value):
+    """The data of a registry value, or None when it is not there."""
+    code, text = wine("wine", "reg", "query", key, "/v", value)
+    found = re.search(re.escape(value) + r"\s+REG_\w+\s+(.*?)\s*$", text, re.MULTILINE)
+    return found.group(1) if code == 0 and found else None
 
 
 class Session:
     """One run of the program in a folder of its own, with its INI file."""
 
-    def __init__(self, args, name):
-        self.args = args
-        self.folder = os.path.join(args.work, name)
+    def __init__(self, args, name, ini=None):
+        self.args, self.folder, self.process = args, os.path.join(args.work, name), None
         shutil.rmtree(self.folder, ignore_errors=True)
         os.makedirs(self.folder)
-        self.program = os.path.join(self.folder, "duskline.exe")
-        shutil.copy(args.program, self.program)
+        self.program = shutil.copy(args.program, self.folder)
         self.log = os.path.join(self.folder, "wine.log")
-        self.process = None
-        os.environ["WINEPREFIX"] = os.path.join(build_tree(args.program), "wineprefix")
-        os.environ.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml=")
+        if ini:
+            with open(os.path.join(self.folder, "Vesperon.ini"), "w") as f:
+                f.write(ini)
 
     def ini(self):
         path = os.path.join(self.folder, "Vesperon.ini")
         return open(path).read() if os.path.exists(path) else None
 
-    def start(self, arguments=(), fake_time=None, relay=False):
+    def start(self, *arguments, fake_time=None, relay=False):
         check(self.windows() == {}, "windows of an earlier run are still open")
-        env = dict(os.environ)
-        env["WINEDEBUG"] = "+relay" if relay else "-all"
+        if relay:  # the relay trace shows ExitWindowsEx alone
+            wine("wine", "reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/t",
+                 "REG_SZ", "/d", "user32.ExitWindowsEx", "/f")
+        env = dict(os.environ, WINEDEBUG="+relay" if relay else "-all")
         command = [WINE_RUN, self.program, *arguments]
         if fake_time:
             # Only the clock of the program is set; file times and timers stay real.
@@ -88,56 +78,39 @@ class Session:
                                         stdout=open(self.log, "wb"), stderr=subprocess.STDOUT)
 
     def probe(self, *words):
-        # A file, not a pipe: Wine's own processes started on the way inherit the output and
-        # would hold a pipe open long after the probe has ended.
-        with tempfile.TemporaryFile() as output:
-            code = subprocess.run([WINE_RUN, self.args.probe, *words], stdout=output,
-                                  stderr=subprocess.DEVNULL, timeout=60,
-                                  env=dict(os.environ, WINEDEBUG="-all")).returncode
-            output.seek(0)
-            return code, output.read().decode("utf-8", "replace")
+        return wine(WINE_RUN, self.args.probe, *words)
 
     def windows(self):
-        """Our windows by caption: visible, topmost and the texts of their controls."""
-        windows = {}
-        current = None
+        """Our windows by caption: visible, topmost, the texts of their controls, the selection."""
+        windows, current = {}, None
         for line in self.probe("list")[1].splitlines():
-            top = re.match(r'window class=(\S+) caption="(.*)" visible=(\d) topmost=(\d)', line)
+            top = re.match(r'window class=\S+ caption="(.*)" visible=(\d) topmost=(\d)', line)
+            child = re.match(r'  control text="(.*)"(?: selected=(-?\d+))?$', line)
             if top:
-                current = {"class": top.group(1), "visible": top.group(3) == "1",
-                           "topmost": top.group(4) == "1", "texts": [], "selected": None}
-                windows.setdefault(top.group(2), current)
-                continue
-            child = re.match(r'  control class=(\S+) text="(.*)"(?: selected=(-?\d+))?$', line)
-            if child and current is not None:
-                current["texts"].append(child.group(2))
-                if child.group(3) is not None:
-                    current["selected"] = int(child.group(3))
+                current = windows.setdefault(top.group(1), {
+                    "visible": top.group(2) == "1", "topmost": top.group(3) == "1", "texts": []})
+            elif child and current is not None:
+                current["texts"].append(child.group(1))
+                if child.group(2) is not None:
+                    current["selected"] = int(child.group(2))
         return windows
 
-    def wait_for(self, what, condition, limit):
+    def wait_for(self, caption, limit):
         end = time.time() + limit
         while time.time() < end:
             windows = self.windows()
-            if condition(windows):
+            if caption in windows and windows[caption]["visible"]:
                 return windows
-            if self.process.poll() is not None:
-                raise Failed("the program ended while waiting for " + what)
+            check(self.process.poll() is None, "the program ended while waiting for " + caption)
             time.sleep(0.5)
-        raise Failed("no " + what + " within %d s" % limit)
-
-    def wait_main(self):
-        return self.wait_for("main window", lambda w: "Duskline" in w and w["Duskline"]["visible"],
-                             60)["Duskline"]
+        raise Failed("no window %r within %d s" % (caption, limit))
 
     def click(self, text):
-        code, _ = self.probe("click", text)
-        check(code == 0, "no button " + text)
+        check(self.probe("click", text)[0] == 0, "no button " + text)
 
     def ended(self, limit):
         try:
-            self.process.wait(limit)
-            return True
+            return self.process.wait(limit) is not None
         except subprocess.TimeoutExpired:
             return False
 
@@ -159,157 +132,124 @@ class Session:
 
 def expect_schedule(main, time_text, index, item):
     check(time_text in main["texts"], "time text %r not in %r" % (time_text, main["texts"]))
-    check(main["selected"] == index, "selected %r, expected %d" % (main["selected"], index))
+    check(main.get("selected") == index, "selected %r, expected %d" % (main.get("selected"), index))
     check(item in main["texts"], "combo text %r not in %r" % (item, main["texts"]))
 
 
-def startup_from_ini(args):
-    session = Session(args, "startup_from_ini")
-    with open(os.path.join(session.folder, "Vesperon.ini"), "w") as f:
-        f.write("[Command]\r\nCode=07:30 1\r\n")
-    try:
-        session.start()
-        main = session.wait_main()
-        for text in ("Shutdown at", "Shutdown Type", "&Close", "&About", "&Hide"):
-            check(text in main["texts"], "no control text " + text)
-        expect_schedule(main, "07:30", 1, "Shutdown")
-        session.click("&Close")
-        check(session.ended(20), "the program did not end after Close")
-    finally:
-        session.close()
+def startup_from_ini(session):
+    session.start()
+    main = session.wait_for("Duskline", 60)["Duskline"]
+    for text in ("Shutdown at", "Shutdown Type", "&Close", "&About", "&Hide"):
+        check(text in main["texts"], "no control text " + text)
+    expect_schedule(main, "07:30", 1, "Shutdown")
+    session.click("&Close")
+    check(session.ended(20), "the program did not end after Close")
 
 
-def startup_from_arguments(args):
-    session = Session(args, "startup_from_arguments")
-    try:
-        session.start(["07:30", "1"])
-        expect_schedule(session.wait_main(), "07:30", 1, "Shutdown")
-        check(session.ini() is None, "start-up wrote the INI file")
-    finally:
-        session.close()
-    check(session.ended(1), "the program did not end when its window was closed")
+def startup_from_arguments(session):
+    session.start("07:30", "1")
+    expect_schedule(session.wait_for("Duskline", 60)["Duskline"], "07:30", 1, "Shutdown")
+    check(session.ini() is None, "start-up wrote the INI file")
+    session.probe("close", "Duskline")
+    check(session.ended(20), "the program did not end when its window was closed")
 
 
-def hide_until_countdown(session, schedule, start):
-    session.start([schedule, "2"], fake_time=start, relay=True)
-    session.wait_main()
+def hide_until_countdown(session):
+    """Starts with power-off set for the minute after the next; hides; returns the set minute
+    and the countdown window once it shows."""
+    if session.args.real_clock:
+        # libfaketime does not move a 32-bit Wine process's clock: the real one it is.
+        schedule, fake_time = time.strftime("%H:%M", time.localtime(time.time() + 120)), None
+    else:
+        schedule, fake_time = "12:00", "2026-01-01 11:59:10"
+    session.start(schedule, "2", fake_time=fake_time, relay=True)
+    session.wait_for("Duskline", 60)
     session.click("&Hide")
-    windows = session.wait_for("countdown window",
-                               lambda w: "System Information" in w and
-                               w["System Information"]["visible"], 30)
+    windows = session.wait_for("System Information", 150)
     check(not windows["Duskline"]["visible"], "the main window is still shown")
-    return windows["System Information"]
+    return schedule, windows["System Information"]
 
 
-def countdown_and_action(args):
-    session = Session(args, "countdown_and_action")
-    try:
-        # The set minute is a minute after the clock's start: the countdown opens at once.
-        attention = hide_until_countdown(session, "12:00", "2026-01-01 11:59:10")
-        check(attention["topmost"], "the countdown window is not topmost")
-        check("Power Off" in attention["texts"], "no action name in %r" % attention["texts"])
-        end = time.time() + 90
-        while not session.exit_calls() and time.time() < end and session.process.poll() is None:
-            time.sleep(1)
-        calls = session.exit_calls()
-        check(len(calls) == 1, "ExitWindowsEx calls: %r" % calls)
-        flags, reserved = (int(value, 16) for value in calls[0])
-        check(flags == 12, "flags %d, expected 12 (power off, forced)" % flags)
-        check(reserved == 0xFFFFFFFF, "reserved %#x" % reserved)
-        check("Code=12:00 2" in (session.ini() or ""), "the last minute did not save the schedule")
-    finally:
-        session.close()
+def countdown_and_action(session):
+    schedule, attention = hide_until_countdown(session)
+    check(attention["topmost"], "the countdown window is not topmost")
+    check("Power Off" in attention["texts"], "no action name in %r" % attention["texts"])
+    end = time.time() + 90
+    while not session.exit_calls() and time.time() < end and session.process.poll() is None:
+        time.sleep(1)
+    calls = [tuple(int(value, 16) for value in call) for call in session.exit_calls()]
+    check(calls == [(12, 0xFFFFFFFF)], "ExitWindowsEx calls %r, expected power off, forced" % calls)
+    check("Code=%s 2" % schedule in (session.ini() or ""), "the last minute did not save")
 
 
-def stop_ends_program(args):
-    session = Session(args, "stop_ends_program")
-    try:
-        hide_until_countdown(session, "12:00", "2026-01-01 11:59:10")
-        session.click("Stop")
-        check(session.ended(20), "the program did not end after Stop")
-        check(session.exit_calls() == [], "ExitWindowsEx was called: %r" % session.exit_calls())
-    finally:
-        session.close()
-
-
-SERVICE_KEY = r"HKLM\System\CurrentControlSet\Services\Orvanta Vesperon"
-
-
-def registry(key, value):
-    """The data of a registry value in the run's prefix, or None when it is not there."""
-    result = subprocess.run(["wine", "reg", "query", key, "/v", value], stdout=subprocess.PIPE,
-                            stderr=subprocess.DEVNULL, timeout=120,
-                            env=dict(os.environ, WINEDEBUG="-all"))
-    found = re.search(re.escape(value) + r"\s+REG_\w+\s+(.*?)\s*$",
-                      result.stdout.decode("utf-8", "replace"), re.MULTILINE)
-    return found.group(1) if result.returncode == 0 and found else None
+def stop_ends_program(session):
+    hide_until_countdown(session)
+    session.click("Stop")
+    check(session.ended(20), "the program did not end after Stop")
+    check(session.exit_calls() == [], "ExitWindowsEx was called: %r" % session.exit_calls())
 
 
 def run_switch(session, switch, message):
     """Starts the program with a service switch: one message box, OK, then the end."""
-    session.start([switch])
-    box = session.wait_for("message box", lambda w: "Vesperon" in w and w["Vesperon"]["visible"],
-                           60)
-    check(message in box["Vesperon"]["texts"], "message %r not in %r" %
-          (message, box["Vesperon"]["texts"]))
-    check("Duskline" not in box or not box["Duskline"]["visible"], "the main window was shown")
+    session.start(switch)
+    box = session.wait_for("Vesperon", 60)
+    check(message in box["Vesperon"]["texts"], "%r not in %r" % (message, box["Vesperon"]))
+    check(not box.get("Duskline", {}).get("visible"), "the main window was shown")
     session.click("OK")
     check(session.ended(20), "the program did not end after " + switch)
 
 
-def install_and_uninstall(args):
-    session = Session(args, "install_and_uninstall")
-    try:
-        run_switch(session, "-install", "Orvanta Duskline erfolgreich installiert.")
-        image = registry(SERVICE_KEY, "ImagePath") or ""
-        check(re.fullmatch(r'"[^"]*\\duskline\.exe"', image) is not None,
-              "service path %r is not the program's full path in quotes" % image)
-        check(registry(SERVICE_KEY, "DisplayName") == "Orvanta Duskline", "display name")
-        check(registry(SERVICE_KEY + r"\Parameters", "TimerInterval") == "1000",
-              "TimerInterval not stored")
-        run_switch(session, "-uninstall", "Orvanta Duskline erfolgreich deinstalliert.")
-        check(registry(SERVICE_KEY, "ImagePath") is None, "the service is still registered")
-        run_switch(session, "-uninstall", "Orvanta Duskline konnte nicht deinstalliert werden.")
-    finally:
-        session.close()
-        if registry(SERVICE_KEY, "ImagePath") is not None:
-            subprocess.run(["wine", "sc", "delete", "Orvanta Vesperon"], timeout=120,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+def install_run_uninstall(session):
+    run_switch(session, "-install", "Orvanta Duskline erfolgreich installiert.")
+    image = registry(SERVICE_KEY, "ImagePath") or ""
+    check(re.fullmatch(r'"[^"]*\\duskline\.exe"', image), "path %r not full and quoted" % image)
+    check(registry(SERVICE_KEY, "DisplayName") == "Orvanta Duskline", "display name")
+    check(registry(SERVICE_KEY + r"\Parameters", "TimerInterval") == "1000", "TimerInterval")
+    # A fresh wineserver, so that the service manager and the service inherit the trace
+    # channel and write the event-log entries into our log.
+    subprocess.run(["wineserver", "-k"], timeout=60)
+    subprocess.run(["wineserver", "-w"], timeout=60)
+    log_path = os.path.join(session.folder, "service.log")
+    with open(log_path, "wb") as log:
+        driven = wine(WINE_RUN, session.args.probe, "service", log=log, WINEDEBUG="-all,+eventlog")
+        subprocess.run(["wineserver", "-w"], timeout=120)
+    with open(log_path, "rb") as log:
+        entries = re.findall(r"Service (?:started|paused|continued|stopped)", log.read().decode(
+            "latin-1"))
+    check(driven == 0 and entries == ["Service " + e for e in (
+        "started", "paused", "continued", "stopped")], "event-log entries %r" % entries)
+    run_switch(session, "-uninstall", "Orvanta Duskline erfolgreich deinstalliert.")
+    check(registry(SERVICE_KEY, "ImagePath") is None, "the service is still registered")
+    run_switch(session, "-uninstall", "Orvanta Duskline konnte nicht deinstalliert werden.")
 
 
 SCENARIOS = {f.__name__: f for f in (startup_from_ini, startup_from_arguments,
                                      countdown_and_action, stop_ends_program,
-                                     install_and_uninstall)}
+                                     install_run_uninstall)}
 
 
 def main():
+    if not os.environ.get("DISPLAY"):
+        os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1024x768x24", sys.executable,
+                               *sys.argv])
     parser = argparse.ArgumentParser()
     parser.add_argument("scenario", choices=sorted(SCENARIOS))
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--probe", required=True)
-    parser.add_argument("--work", required=True)
+    for name in ("--program", "--probe", "--work", "--prefix"):
+        parser.add_argument(name, required=True, type=os.path.abspath)
+    parser.add_argument("--real-clock", action="store_true")
     args = parser.parse_args()
-    args.program, args.probe, args.work = map(os.path.abspath, (args.program, args.probe, args.work))
-    for tool in ("wine", "faketime"):
-        if shutil.which(tool) is None:
-            print("skipped: %s is not installed" % tool)
-            return SKIP
-    os.makedirs(args.work, exist_ok=True)
-    display = Display()
+    os.environ.update(WINEPREFIX=args.prefix, WINEDLLOVERRIDES="mscoree,mshtml=")
+    session = Session(args, args.scenario, "[Command]\r\nCode=07:30 1\r\n"
+                      if args.scenario == "startup_from_ini" else None)
     try:
-        if args.scenario in ("countdown_and_action", "stop_ends_program"):
-            # The relay trace shows ExitWindowsEx alone.
-            subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\Debug", "/v",
-                            "RelayInclude", "/t", "REG_SZ", "/d", "user32.ExitWindowsEx", "/f"],
-                           env=dict(os.environ, WINEPREFIX=os.path.join(
-                               build_tree(args.program), "wineprefix"), WINEDEBUG="-all"),
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
-        SCENARIOS[args.scenario](args)
+        SCENARIOS[args.scenario](session)
     except Failed as failure:
         print("FAILED: %s" % failure)
         return 1
     finally:
-        display.close()
+        session.close()
+        if registry(SERVICE_KEY, "ImagePath") is not None:
+            wine("wine", "sc", "delete", "Orvanta Vesperon")
     print("passed: " + args.scenario)
     return 0
 

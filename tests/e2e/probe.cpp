@@ -1,33 +1,33 @@
-// Looks at the program's windows from outside, as a second Windows process under the same Wine:
+// Looks at the program from outside, as a second Windows process under the same Wine:
 //   probe list                 every window of ours and every message box, with its controls
 //   probe click TEXT           presses the button with that text (e.g. "&Hide", "Stop", "OK")
 //   probe close CAPTION        closes the top-level window with that caption
 //   probe wait CAPTION SECONDS waits until a window with that caption is shown
-// Texts print as UTF-8. Exit code 0 on success, 1 when nothing matched.
+//   probe service              starts, pauses, continues and stops the installed service
+// Texts print as UTF-8. Exit code 0 on success, 1 when nothing matched or a step failed.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
 std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                      nullptr, nullptr);
+  std::string out(text.size() * 3, '\0');
+  out.resize(static_cast<size_t>(
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(),
+                          static_cast<int>(out.size()), nullptr, nullptr)));
   return out;
 }
 
 std::wstring Wide(const char* text) {
-  const int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-  std::wstring out(static_cast<size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text, -1, out.data(), size);
-  out.resize(static_cast<size_t>(size > 0 ? size - 1 : 0));
+  std::wstring out(std::strlen(text) + 1, L'\0');
+  const int size =
+      MultiByteToWideChar(CP_UTF8, 0, text, -1, out.data(), static_cast<int>(out.size()));
+  out.resize(size > 0 ? static_cast<size_t>(size - 1) : 0);
   return out;
 }
 
@@ -39,10 +39,9 @@ std::wstring ClassOf(HWND window) {
 
 // The text of a window of another process: WM_GETTEXT crosses processes, GetWindowText not.
 std::wstring TextOf(HWND window) {
-  DWORD_PTR length = 0, copied = 0;
-  SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length);
-  std::wstring text(length + 1, L'\0');
-  SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
+  DWORD_PTR copied = 0;
+  std::wstring text(1024, L'\0');
+  SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
                       SMTO_ABORTIFHUNG, 2000, &copied);
   text.resize(copied);
   return text;
@@ -62,8 +61,7 @@ std::vector<HWND> Windows(HWND parent = nullptr) {
   }
   EnumWindows(Collect, reinterpret_cast<LPARAM>(&windows));
   std::erase_if(windows, [](HWND window) {
-    const std::wstring name = ClassOf(window);
-    return name != L"DusklineForm" && name != L"#32770";
+    return ClassOf(window) != L"DusklineForm" && ClassOf(window) != L"#32770";
   });
   return windows;
 }
@@ -78,11 +76,9 @@ int List() {
                 (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0, rect.left,
                 rect.top, rect.right - rect.left, rect.bottom - rect.top);
     for (HWND child : Windows(window)) {
-      const std::wstring name = ClassOf(child);
-      std::printf("  control class=%s text=\"%s\"", Utf8(name).c_str(),
-                  Utf8(TextOf(child)).c_str());
       DWORD_PTR selected = 0;
-      if (_wcsicmp(name.c_str(), L"ComboBox") == 0 &&
+      std::printf("  control text=\"%s\"", Utf8(TextOf(child)).c_str());
+      if (_wcsicmp(ClassOf(child).c_str(), L"ComboBox") == 0 &&
           SendMessageTimeoutW(child, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &selected))
         std::printf(" selected=%d", static_cast<int>(static_cast<LRESULT>(selected)));
       std::printf("\n");
@@ -91,30 +87,52 @@ int List() {
   return 0;
 }
 
-int Click(const std::wstring& text) {
-  for (HWND window : Windows())
+// Posts to the visible window with that caption, or to a button with that text in one; posted,
+// because the message may end the program, which must not leave us waiting.
+int Post(const std::wstring& text, bool button) {
+  for (HWND window : Windows()) {
+    if (!button && TextOf(window) == text) return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    if (!button || !IsWindowVisible(window)) continue;
     for (HWND child : Windows(window))
-      if (_wcsicmp(ClassOf(child).c_str(), L"Button") == 0 && TextOf(child) == text &&
-          IsWindowVisible(window))
-        // Posted: the click may end the program, which must not leave us waiting.
+      if (_wcsicmp(ClassOf(child).c_str(), L"Button") == 0 && TextOf(child) == text)
         return PostMessageW(child, BM_CLICK, 0, 0) ? 0 : 1;
-  return 1;
-}
-
-int Close(const std::wstring& caption) {
-  for (HWND window : Windows())
-    if (TextOf(window) == caption) return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+  }
   return 1;
 }
 
 int Wait(const std::wstring& caption, int seconds) {
-  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000;
-  do {
+  for (const ULONGLONG end = GetTickCount64() + seconds * 1000ULL; GetTickCount64() < end;
+       Sleep(10))
     for (HWND window : Windows())
       if (IsWindowVisible(window) && TextOf(window) == caption) return 0;
-    Sleep(10);
-  } while (GetTickCount64() < end);
   return 1;
+}
+
+// Each request once the service has reached the state the one before asked for.
+int DriveService() {
+  SC_HANDLE service = OpenServiceW(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT),
+                                   L"Orvanta Vesperon", SERVICE_ALL_ACCESS);
+  const DWORD steps[][2] = {{0, SERVICE_RUNNING},
+                            {SERVICE_CONTROL_PAUSE, SERVICE_PAUSED},
+                            {SERVICE_CONTROL_CONTINUE, SERVICE_RUNNING},
+                            {SERVICE_CONTROL_STOP, SERVICE_STOPPED}};
+  for (const auto& [control, wanted] : steps) {
+    SERVICE_STATUS status{};
+    if (!(control == 0 ? StartServiceW(service, 0, nullptr)
+                       : ControlService(service, control, &status))) {
+      std::printf("request %lu refused: %lu\n", control, GetLastError());
+      return 1;
+    }
+    const ULONGLONG end = GetTickCount64() + 30000;
+    while (QueryServiceStatus(service, &status) && status.dwCurrentState != wanted &&
+           GetTickCount64() < end)
+      Sleep(100);
+    if (status.dwCurrentState != wanted) {
+      std::printf("state %lu, wanted %lu\n", status.dwCurrentState, wanted);
+      return 1;
+    }
+  }
+  return 0;
 }
 
 }  // namespace
@@ -122,9 +140,12 @@ int Wait(const std::wstring& caption, int seconds) {
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "list") return List();
-  if (command == "click" && argc > 2) return Click(Wide(argv[2]));
-  if (command == "close" && argc > 2) return Close(Wide(argv[2]));
+  if (command == "service") return DriveService();
+  if (command == "click" && argc > 2) return Post(Wide(argv[2]), true);
+  if (command == "close" && argc > 2) return Post(Wide(argv[2]), false);
   if (command == "wait" && argc > 3) return Wait(Wide(argv[2]), std::atoi(argv[3]));
-  std::fprintf(stderr, "usage: probe list | click TEXT | close CAPTION | wait CAPTION SECONDS\n");
+  std::fprintf(stderr,
+               "usage: probe list | click TEXT | close CAPTION | wait CAPTION SECONDS |"
+               " service\n");
   return 2;
 }
