@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "about/BuildInfo.h"
 
 namespace duskline {
 
@@ -40,15 +41,22 @@ FormLayout BuildSplashLayout() {
   version.autoSize = true;
   form.controls.push_back(version);
   ControlLayout copyright = Place("lblCopyright", K::Label, "Frame3", 120, 1920, 3375, 255, -1,
-                                  "Freeware. Copyright (c) 2001 Orvanta");
+                                  "(c) 2026 the Duskline developers");
   copyright.font = Font{"Letter Gothic MT", 9.75, true};
   copyright.alignment = Alignment::Centre;
   form.controls.push_back(copyright);
   form.controls.push_back(Place("Frame2", K::Frame, "Frame1", 3840, 1440, 3375, 2295, -1));
 
-  const char* lines[kCompanyLines] = {
-      "Orvanta Software",     "Am Sandtorkai 12", "D-20457 Hamburg", "Tel. +49 40 5550 1100",
-      "Fax +49 40 5550 1199", "info@orvanta.de",  "www.orvanta.de"};
+  // Only what is true of this build: the product, its licence, the build's processor and
+  // commit date, and a home page only where the builder gave one.
+  const std::string date = BuildDate();
+  const std::string lines[kCompanyLines] = {"Duskline",
+                                            "Free software,",
+                                            "MIT licence",
+                                            BuildArchitecture() + " build",
+                                            date.empty() ? "" : "of " + date,
+                                            "",
+                                            HomePage()};
   const int tops[kCompanyLines] = {240, 600, 840, 1200, 1440, 1680, 1920};
   for (int i = 0; i < kCompanyLines; ++i) {
     ControlLayout line =

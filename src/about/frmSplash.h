@@ -1,4 +1,4 @@
-// The About window: title, platforms, version, copyright and the maker's contact lines. It
+// The About window: title, platforms, version, copyright, licence and build lines. It
 // closes itself at the first click anywhere on it or the first key press.
 #pragma once
 

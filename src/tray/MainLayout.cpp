@@ -1,4 +1,5 @@
 // The main window's layout: caption, size in twips, controls with their texts and timers.
+#include "about/BuildInfo.h"
 #include "scheduler/Main.h"
 #include "scheduler/ScheduleCommand.h"
 
@@ -16,8 +17,8 @@ FormLayout BuildMainLayout() {
   form.centred = true;
 
   using K = ControlKind;
-  form.controls.push_back(
-      Place("Label3", K::Label, "", 1635, 420, 1575, 255, 10, "www.orvanta.de"));
+  // The home page where the builder gave one, else nothing.
+  form.controls.push_back(Place("Label3", K::Label, "", 1635, 420, 1575, 255, 10, HomePage()));
   form.controls.push_back(Place("Frame2", K::Frame, "", 0, 600, 3255, 1095, 5));
   ControlLayout label = Place("Label1", K::Label, "Frame2", 120, 240, 1215, 255, 9, "Shutdown at");
   label.index = 0;

@@ -1,0 +1,192 @@
+; The per-user installer. scripts/package defines VERSION, STAGE (a folder holding x64\, x86\,
+; README.txt and LICENSE.txt), OUTFILE and HOMEPAGE (may be empty).
+Unicode true
+SetCompressor /SOLID lzma
+; No file times in the installer: two builds of one commit give the same bytes.
+SetDateSave off
+RequestExecutionLevel user
+ManifestDPIAware true
+
+!include LogicLib.nsh
+!include FileFunc.nsh
+!include StrFunc.nsh
+!include WordFunc.nsh
+!include x64.nsh
+${UnStrStr}
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Duskline"
+!define SERVICE_KEY "SYSTEM\CurrentControlSet\Services\Orvanta Vesperon"
+!define PUBLISHER "the Duskline developers"
+
+Name "Duskline ${VERSION}"
+OutFile "${OUTFILE}"
+; Per user, so that Vesperon.ini beside the program stays writable without administrator rights.
+InstallDir "$LOCALAPPDATA\Programs\Duskline"
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+ShowInstDetails nevershow
+ShowUninstDetails nevershow
+
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=1033 "ProductName" "Duskline"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "FileDescription" "Duskline ${VERSION} setup"
+VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}, MIT licence"
+
+LicenseData "${STAGE}\LICENSE.txt"
+Page license
+Page directory
+Page instfiles
+UninstPage uninstConfirm
+UninstPage instfiles
+
+Var Schedule
+
+; $0 is the schedule; sets $1 to 1 when it reads HH:MM, one blank and a type 0, 1 or 2.
+Function CheckSchedule
+  StrCpy $1 0
+  StrLen $2 $0
+  StrCpy $3 $0 1 2
+  StrCpy $4 $0 1 5
+  ${If} $2 != 7
+  ${OrIf} $3 != ":"
+  ${OrIf} $4 != " "
+    Return
+  ${EndIf}
+  ; The digits at 0, 1, 3, 4 and 6 into $5, each checked alone ("1" before it keeps "08" from
+  ; being read as octal and shows any sign or blank).
+  StrCpy $5 ""
+  ${ForEach} $2 0 6 + 1
+    ${If} $2 != 2
+    ${AndIf} $2 != 5
+      StrCpy $3 $0 1 $2
+      IntOp $4 "1$3" + 0
+      ${If} "$4" != "1$3"
+      ${OrIf} $4 < 10
+        Return
+      ${EndIf}
+      StrCpy $5 "$5$3"
+    ${EndIf}
+  ${Next}
+  StrCpy $2 $5 2 0  ; hour, minute and type as two-digit numbers ("1" before them again)
+  StrCpy $3 $5 2 2
+  StrCpy $4 $5 1 4
+  IntOp $2 "1$2" - 100
+  IntOp $3 "1$3" - 100
+  ${If} $2 <= 23
+  ${AndIf} $3 <= 59
+  ${AndIf} $4 <= 2
+    StrCpy $1 1
+  ${EndIf}
+FunctionEnd
+
+Function .onInit
+  ${GetParameters} $0
+  ; A value with a blank comes quoted as a whole ("/SCHEDULE=22:30 1") or not at all.
+  ${WordReplace} $0 '"' "" "+" $0
+  ClearErrors
+  ${GetOptions} $0 "/SCHEDULE=" $Schedule
+  ${IfNot} ${Errors}
+    StrCpy $0 $Schedule
+    Call CheckSchedule
+    ${If} $1 != 1
+      MessageBox MB_OK|MB_ICONSTOP "/SCHEDULE= needs a time HH:MM, one blank and a type \
+          (0 log off, 1 shut down, 2 power off), for example /SCHEDULE=22:30 1.$\r$\n\
+          It was given: $Schedule$\r$\nNothing was installed." /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; Ends a Duskline that runs from $INSTDIR, so that its program file can be replaced; asks first
+; unless silent. Other copies of Duskline, elsewhere, are left alone.
+Function EndRunningProgram
+  StrCpy $0 0
+  StrCpy $5 0  ; asked already
+  ${Do}
+    FindWindow $0 "DusklineForm" "" 0 $0
+    ${If} $0 = 0
+      ${Break}
+    ${EndIf}
+    System::Call "user32::GetWindowThreadProcessId(p r0, *i .r1)"
+    System::Call "kernel32::OpenProcess(i 0x101001, i 0, i r1) p .r2"  ; SYNCHRONIZE, query, end
+    ${If} $2 P<> 0
+      System::Call "kernel32::QueryFullProcessImageNameW(p r2, i 0, w .r3, *i ${NSIS_MAX_STRLEN})"
+      ${If} $3 == "$INSTDIR\duskline.exe"
+        ${If} $5 = 0
+          MessageBox MB_OKCANCEL|MB_ICONQUESTION "Duskline is running from $INSTDIR. It has to \
+              end before it can be replaced. End it now?" /SD IDOK IDOK consented
+          System::Call "kernel32::CloseHandle(p r2)"
+          Abort "Duskline is still running; nothing was changed."
+        consented:
+          StrCpy $5 1
+        ${EndIf}
+        System::Call "kernel32::TerminateProcess(p r2, i 0)"
+        System::Call "kernel32::WaitForSingleObject(p r2, i 5000)"
+        StrCpy $0 0  ; its windows are gone: look again from the first
+      ${EndIf}
+      System::Call "kernel32::CloseHandle(p r2)"
+    ${EndIf}
+  ${Loop}
+FunctionEnd
+
+Section
+  Call EndRunningProgram
+  SetOutPath "$INSTDIR"
+  ${If} ${RunningX64}
+    File "/oname=duskline.exe" "${STAGE}\x64\duskline.exe"
+  ${Else}
+    File "/oname=duskline.exe" "${STAGE}\x86\duskline.exe"
+  ${EndIf}
+  File "${STAGE}\README.txt"
+  File "${STAGE}\LICENSE.txt"
+  ; An existing Vesperon.ini stays as it is unless a schedule was given.
+  ${If} $Schedule != ""
+    WriteINIStr "$INSTDIR\Vesperon.ini" "Command" "Code" $Schedule
+  ${EndIf}
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  CreateShortcut "$SMPROGRAMS\Duskline.lnk" "$INSTDIR\duskline.exe"
+
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Duskline"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\duskline.exe"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  !if "${HOMEPAGE}" != ""
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "URLInfoAbout" "${HOMEPAGE}"
+  !endif
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+Section "Uninstall"
+  ; The service runs the program file of its folder as the system: removing that file would
+  ; leave a registration behind that runs whatever is put there next.
+  ReadRegStr $0 HKLM "${SERVICE_KEY}" "ImagePath"
+  ${UnStrStr} $1 $0 "$INSTDIR\duskline.exe"
+  ${If} $1 != ""
+    MessageBox MB_OK|MB_ICONSTOP "The service $\"Orvanta Vesperon$\" is registered from \
+        $INSTDIR. Remove the service first: open a command prompt as administrator and run$\r$\n\
+        $\"$INSTDIR\duskline.exe$\" -uninstall$\r$\nThen remove Duskline again." /SD IDOK
+    SetErrorLevel 3
+    Quit
+  ${EndIf}
+  Delete "$INSTDIR\duskline.exe"
+  Delete "$INSTDIR\Vesperon.ini"
+  Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+  ; The default place's parent, when the installer made it and it is empty again.
+  ${If} $INSTDIR == "$LOCALAPPDATA\Programs\Duskline"
+    RMDir "$LOCALAPPDATA\Programs"
+  ${EndIf}
+  Delete "$SMPROGRAMS\Duskline.lnk"
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+SectionEnd

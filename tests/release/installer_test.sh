@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# The download as a Windows user gets it: packaging twice gives the same bytes, then the
+# installer runs silently in a fresh Wine prefix: install, start, schedule, upgrade, refusals
+# and removal. Needs build/win64's probe (tests/e2e/probe.cpp). One line per check,
+# "release: NAME: ok" or "release: NAME: FAILED (why)"; scripts/test counts them.
+set -uo pipefail
+cd "$(dirname "$0")/../.."
+[ -n "${DISPLAY:-}" ] || exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+root=$PWD
+status=0
+log=$root/build/release-test.log  # a file: Wine's servers would hold a pipe open
+report() {  # report NAME COMMAND...: runs the check in a subshell that fail ends, prints its line
+  local name=$1
+  shift
+  if ("$@") >"$log" 2>&1; then echo "release: $name: ok"; else
+    echo "release: $name: FAILED ($(tail -1 "$log"))"
+    status=1
+  fi
+}
+fail() {
+  echo "$*"
+  exit 1
+}
+
+report reproducible scripts/package --check
+x64=$root/build/package/x64/duskline.exe
+setup=$(ls "$root"/dist/Duskline-*-setup.exe)
+probe=$root/build/win64/tests/e2e/duskline_probe.exe
+export WINEPREFIX=$root/build/release-test/prefix WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"  # no menu entries on this host
+rm -rf "$root/build/release-test" && mkdir -p "$WINEPREFIX"
+wineboot -i >/dev/null 2>&1
+wineserver -w
+c=$WINEPREFIX/drive_c
+dir=$c/users/$(id -un)/AppData/Local/Programs/Duskline
+winedir='C:\users\'$(id -un)'\AppData\Local\Programs\Duskline'
+key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Duskline'
+tree() { find "$c" -path "$c/users/*/Temp" -prune -o -print | sort; }
+tree >"$root/build/release-test/before.txt"
+value() { wine reg query "$key" /v "$1" 2>/dev/null | sed -n "s/^ *$1 *REG_[A-Z]* *//p" | tr -d '\r'; }
+run_setup() { timeout 120 wine "$setup" "$@"; }
+duskline_windows() { wine "$probe" list | grep -c 'caption="Duskline"'; }
+
+install() {
+  run_setup /S || fail "setup exit code $?"
+  for f in duskline.exe README.txt LICENSE.txt uninstall.exe; do
+    [ -f "$dir/$f" ] || fail "no $f"
+  done
+  cmp -s "$dir/duskline.exe" "$x64" || fail "not the x64 program"
+  [ -f "$c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Duskline.lnk" ] ||
+    fail "no shortcut"
+  [ "$(value DisplayName)|$(value DisplayVersion)|$(value Publisher)" = \
+    "Duskline|1.1.0|the Duskline developers" ] || fail "name, version or publisher"
+  [ "$(value DisplayIcon)|$(value InstallLocation)" = "$winedir\\duskline.exe|$winedir" ] ||
+    fail "icon or location"
+  [ "$(value UninstallString)|$(value QuietUninstallString)" = \
+    "\"$winedir\\uninstall.exe\"|\"$winedir\\uninstall.exe\" /S" ] || fail "uninstall commands"
+  [ $(($(value EstimatedSize))) -ge 500 ] || fail "estimated size $(value EstimatedSize)"
+}
+starts() {
+  (cd "$dir" && exec wine duskline.exe >/dev/null 2>&1) &
+  timeout 90 wine "$probe" wait Duskline 60 >/dev/null || fail "no window"
+}
+schedule_ends_running_program() {
+  run_setup /S "/SCHEDULE=22:30 1" || fail "setup exit code $?"
+  grep -q '^Code=22:30 1' "$dir/Vesperon.ini" || fail "Vesperon.ini: $(cat "$dir/Vesperon.ini")"
+  [ "$(duskline_windows)" = 0 ] || fail "the running program was not ended"
+}
+upgrade_keeps_settings() {
+  printf '[Command]\r\nCode=07:15 0\r\n' >"$dir/Vesperon.ini"
+  run_setup /S || fail "setup exit code $?"
+  grep -q '^Code=07:15 0' "$dir/Vesperon.ini" || fail "Vesperon.ini replaced"
+}
+malformed_schedule_refused() {
+  for bad in "25:00 1" "22:30 3" "2230 1" "7:30 1" ""; do
+    run_setup /S "/SCHEDULE=$bad" '/D=C:\Other'
+    [ $? = 2 ] || fail "\"$bad\" not refused"
+    [ ! -e "$c/Other" ] || fail "\"$bad\" installed"
+  done
+}
+service_blocks_uninstall() {
+  local service='HKLM\System\CurrentControlSet\Services\Orvanta Vesperon'
+  wine reg add "$service" /v ImagePath /d "\"$winedir\\duskline.exe\"" /f >/dev/null
+  timeout 60 wine "$dir/uninstall.exe" /S "_?=$winedir"  # in place, so its exit code is seen
+  local code=$?
+  wine reg delete "$service" /f >/dev/null
+  [ $code = 3 ] || fail "uninstall exit code $code"
+  [ -f "$dir/duskline.exe" ] || fail "removed while the service is registered"
+}
+uninstall_leaves_nothing() {
+  timeout 60 wine "$dir/uninstall.exe" /S || fail "uninstall exit code $?"
+  for _ in $(seq 60); do [ -e "$dir" ] && sleep 1; done  # the uninstaller goes on from Temp
+  tree | diff "$root/build/release-test/before.txt" - >&2 || fail "files left behind"
+  ! wine reg query "$key" >/dev/null 2>&1 || fail "uninstall entry left behind"
+}
+
+for check in install starts schedule_ends_running_program upgrade_keeps_settings \
+  malformed_schedule_refused service_blocks_uninstall uninstall_leaves_nothing; do
+  report "$check" "$check"
+done
+wineserver -k 2>/dev/null
+exit $status
