@@ -5,29 +5,28 @@
 //   minute: timer off, icon removed, privilege step and ExitWindowsEx).
 #include <benchmark/benchmark.h>
 
-#include "support/MainHarness.h"
+#include "platform/test/Fakes.h"
+#include "scheduler/Main.h"
 
 namespace duskline::fakes {
 namespace {
 
-void ClearRecords(MainHarness& run) {
-  run.fake.tray.log.clear();
-  run.fake.api.calls.clear();
-  run.fake.api.exits.clear();
-  run.fake.ini.writes.clear();
-}
-
 void Tick(benchmark::State& state, int hour, int minute) {
-  MainHarness run("12:00 1", hour, minute, 30);
-  run.Start();
-  run.form().ClickOn("cmdHide");
-  run.main.tmrCheck_Timer();  // opens the countdown window in the last minute
+  FakePlatform fake;
+  fake.app.commandLine = "12:00 1";
+  fake.clock.start = {2024, 1, 1, hour, minute, 30};
+  Main main(fake.platform);
+  main.Start();
+  fake.windows.Find("Main")->ClickOn("cmdHide");
+  main.tmrCheck_Timer();  // opens the countdown window in the last minute
   int64_t count = 0;
   for (auto _ : state) {
-    run.main.tmrCheck_Timer();
+    main.tmrCheck_Timer();
     if (++count % 1024 == 0) {
       state.PauseTiming();
-      ClearRecords(run);
+      fake.tray.log.clear();
+      fake.api.log.clear();
+      fake.ini.log.clear();
       state.ResumeTiming();
     }
   }
