@@ -1,5 +1,5 @@
-// The settings store over the INI functions, the INI text engine, and the system's INI
-// functions on real files (ours where the system has none; the same cases hold for both).
+// The INI text engine, and the system's INI functions on real files (ours where the system has
+// none; the same cases hold for both).
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,104 +19,6 @@ namespace duskline {
 namespace {
 
 namespace fs = std::filesystem;
-using Log = std::vector<std::string>;
-
-using fakes::ErrorOf;
-
-struct Items : ProfileListControl {
-  explicit Items(std::vector<ProfileValue> values) : items(std::move(values)) {}
-  long long ListCount() const override { return static_cast<long long>(items.size()); }
-  ProfileValue List(int16_t index) const override { return items.at(index); }
-  std::vector<ProfileValue> items;
-};
-
-class StoreTest : public testing::Test {
- protected:
-  std::string& Stored(const std::string& key) { return ini_.entries["p.ini [S] " + key]; }
-  fakes::FakeIni ini_;
-  clsProfileINI store_{ini_};
-};
-
-TEST_F(StoreTest, ReadsTrimTheTextAndTurnItIntoNumbersSwitchesAndDates) {
-  store_.SetDefaultProfile("p.ini");
-  Stored("t") = "  a b  ";
-  Stored("n") = " &Ha ";
-  Stored("d") = "2024-04-30";
-  EXPECT_EQ(store_.GetProfileText("", "S", "t", "x"), "a b");
-  EXPECT_EQ(store_.GetProfileText(" ", "S", "t", " x "), "x") << "a blank path is a file name";
-  EXPECT_EQ(store_.GetProfileNumber("", "S", "n", 0), ProfileValue(10));
-  EXPECT_EQ(store_.GetProfileNumber("", "S", "none", 5), ProfileValue(5));
-  EXPECT_EQ(store_.GetProfileDate("", "S", "d", ""), ProfileValue("04/30/2024"));
-  EXPECT_EQ(store_.GetProfileDate("", "S", "none", DateValue{61}), ProfileValue("03/01/1900"));
-  // Stored switches are the negated truth value: "1" is on, "-1" reads as +1.
-  // clang-format off
-  const std::tuple<const char*, int, int> switches[] = {
-      {"1", -1, -1}, {"-1", 1, -1}, {"0", 0, 0}, {"5", -5, -1}, {"", 7, -1}, {"True", 0, 0}};
-  // clang-format on
-  for (const auto& [text, entry, profile] : switches) {
-    Stored("s") = text;
-    EXPECT_EQ(store_.GetSwitchEntry("p.ini", "S", "s", 7), entry) << text;
-    EXPECT_EQ(store_.GetProfileSwitch("", "S", "s", 7), profile) << text;
-  }
-  Stored("s") = "99999";
-  EXPECT_EQ(ErrorOf([&] { store_.GetProfileSwitch("", "S", "s", 0); }), kErrOverflow);
-}
-
-TEST_F(StoreTest, WritesTheGeneralTextOfEachValue) {
-  store_.SetDefaultProfile("p.ini");
-  store_.WriteProfileSwitch("", "S", "a", -1);
-  store_.WriteProfileSwitch("", "S", "b", -32768);
-  store_.WriteProfileNumber("", "S", "c", -42);
-  store_.WriteProfileText("", "S", "d", true);
-  store_.WriteProfileDate("", "S", "e", "2024-04-30");
-  store_.WriteProfileDate("", "S", "f", true);
-  store_.WriteProfileDate("", "S", "g", 2.75);
-  store_.WriteProfileDate("o.ini", "S", "h", DateValue{36526});
-  store_.WriteStringEntry("o.ini", "S", "i", ProfileValue());
-  store_.ClearEntriesList("", "S");
-  EXPECT_EQ(ini_.log,
-            (Log{"p.ini [S] a=1", "p.ini [S] b=-32768", "p.ini [S] c=-42", "p.ini [S] d=True",
-                 "p.ini [S] e=04/30/2024", "p.ini [S] f=12/29/1899", "p.ini [S] g=01/01/1900",
-                 "o.ini [S] h=01/01/2000", "o.ini [S] i=", " [S]"}));
-  const std::pair<ProfileValue, int> refused[] = {
-      {ProfileValue::Null(), kErrInvalidUseOfNull}, {"4/31/2024", 13}, {ObjectValue{}, 13}};
-  for (const auto& [value, error] : refused)
-    EXPECT_EQ(ErrorOf([&] { store_.WriteProfileDate("", "S", "x", value); }), error);
-}
-
-// The clear flag is read as a truth value; texts must be "True", "False" or a whole number text.
-TEST_F(StoreTest, EntriesListClearsOnATrueFlagThenWritesEachItem) {
-  const Items list({"a", 2.5, false});
-  // clang-format off
-  const std::pair<ProfileValue, int> flags[] = {
-      {true, 1}, {false, 0}, {ProfileValue(), 0}, {ProfileValue::Null(), 0}, {-1, 1}, {0, 0},
-      {DateValue{2}, 1}, {DateValue{0}, 0}, {" tRUE ", 1}, {"false", 0}, {"1", 1}, {" 0 ", 0},
-      {"-0.5", 1}, {"1E2", 1}, {"2d-1", 1}, {"&H0", 0}, {"&o7", 1}, {".0", 0}, {"+3", 1},
-      {"abc", kErrTypeMismatch}, {"1e", kErrTypeMismatch}, {"1.5.5", kErrTypeMismatch},
-      {"&H", kErrTypeMismatch}, {"&HG", kErrTypeMismatch}, {"&x1", kErrTypeMismatch},
-      {"-", kErrTypeMismatch}, {"", kErrTypeMismatch}, {"1 2", kErrTypeMismatch},
-      {"Truex", kErrTypeMismatch}, {"Tru", kErrTypeMismatch}, {"1e+", kErrTypeMismatch},
-      {ObjectValue{}, kErrTypeMismatch}};
-  // clang-format on
-  for (size_t i = 0; i < std::size(flags); ++i) {
-    SCOPED_TRACE(i);
-    const auto& [flag, expected] = flags[i];
-    ini_.log.clear();
-    const int error = ErrorOf([&] { store_.SetEntriesList("p.ini", "L", &list, flag); });
-    Log written{"p.ini [L] 1=a", "p.ini [L] 2=2.5", "p.ini [L] 3=False"};
-    if (expected == 1) written.insert(written.begin(), "p.ini [L]");
-    EXPECT_EQ(error, expected == 1 ? 0 : expected);
-    EXPECT_EQ(ini_.log, error ? Log{} : written);
-  }
-  ini_.log.clear();
-  EXPECT_EQ(ErrorOf([&] { store_.SetEntriesList("p.ini", "L", nullptr, true); }), kErrObjectNotSet);
-  EXPECT_EQ(ini_.log, Log{"p.ini [L]"});
-  const ProfileListControl bare;
-  EXPECT_EQ(ErrorOf([&] { store_.SetEntriesList("p.ini", "L", &bare, 0); }), kErrPropertyMissing);
-  EXPECT_EQ(ErrorOf([&] { bare.List(0); }), kErrPropertyMissing);
-  const Items nulls({ProfileValue::Null()});
-  EXPECT_EQ(ErrorOf([&] { store_.SetEntriesList("p.ini", "L", &nulls, 0); }), kErrInvalidUseOfNull);
-}
 
 // The engine's writes: only the lines that must change do, each keeping its line end.
 TEST(IniFile, WritesChangeOnlyTheirLines) {
@@ -217,7 +119,9 @@ TEST_F(IniFunctionsTest, WritesCreateReplaceAndRemove) {
 TEST_F(IniFunctionsTest, FilesAreReplacedWholeAndOnlyWhenReadable) {
   Put("[S]\r\na=1\r\n");
   ::chmod(path_.c_str(), 0640);
-  if (::geteuid() == 0) ASSERT_EQ(::chown(path_.c_str(), 1234, 1235), 0);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(path_.c_str(), 1234, 1235), 0);
+  }
   struct stat before {};
   ::stat(path_.c_str(), &before);
   EXPECT_TRUE(Set("S", "a", "1"));

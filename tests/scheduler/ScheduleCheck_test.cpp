@@ -1,0 +1,113 @@
+// Whole runs on the fake clock: the warning in the tray, the countdown and the action at the set
+// minute; editing and saving; the privilege steps.
+#include <gtest/gtest.h>
+
+#include "attention/Attention.h"
+#include "support/ProgramRun.h"
+
+namespace duskline {
+namespace {
+
+TEST_F(ProgramTest, HiddenInTheTrayItWarnsCountsDownAndShutsDownAtTheSetMinute) {
+  fake_.ini.entries[kIni + " [Command] Code"] = "12:00 1";
+  Start("", 11, 54, 59);
+  EXPECT_EQ(fake_.tray.log, (Log{"Tip Logoff at 12:00", "Tip Shutdown at 12:00"}));
+  Window().ClickOn("cmdHide");
+
+  EXPECT_EQ(Seconds(1), (Log{"Interval 1000", "Mode 2", "Toggle"}));  // 11:55, five minutes
+  EXPECT_EQ(Seconds(1), (Log{"Interval 1000", "Mode 2"}));
+  Seconds(238);
+  EXPECT_EQ(Seconds(1), (Log{"Interval 250", "Mode 3", "Icon 2"}));  // 11:59, the last minute
+  EXPECT_TRUE(Window("Attention").Visible());
+  EXPECT_EQ(Caption("Attention", "lblInfo"), "Shutdown");
+  EXPECT_EQ(Caption("Attention", "lblTime"), "will be activated in one Minute.");
+  EXPECT_EQ(fake_.api.log,
+            Log{"SetWindowPos " + std::to_string(Window("Attention").Handle()) + " -1 0 3"});
+  Seconds(1);
+  EXPECT_EQ(Caption("Attention", "lblTime"), "will be activated in 59 seconds.");
+  Seconds(44);
+  EXPECT_EQ(Caption("Attention", "lblTime"), "will be activated in 15 seconds.");
+  EXPECT_TRUE(Window("Attention").Visible());
+  Seconds(1);
+  EXPECT_FALSE(Window("Attention").Visible());
+  Seconds(13);
+  EXPECT_EQ(main_.attention()->gintTicks(), 46);
+  EXPECT_EQ(fake_.ini.log, Log(60, kIni + " [Command] Code=12:00 1")) << "each second of 11:59";
+
+  fake_.api.log.clear();
+  EXPECT_EQ(Seconds(1), (Log{"Toggle", "Icon 99", "Remove"}));  // 12:00
+  EXPECT_EQ(fake_.api.log.back(), "ExitWindowsEx 5 4294967295");
+  Seconds(60);
+  EXPECT_EQ(fake_.api.log.size(), 5u) << "the check stopped";
+}
+
+// The action by type and system; tray errors do not keep it from firing.
+TEST(Action, FitsTheTypeAndTheSystem) {
+  const std::string nt =
+      "GetCurrentProcess|OpenProcessToken -1 40|LookupPrivilegeValueA '' "
+      "SeShutdownPrivilege|AdjustTokenPrivileges 44 0 1 19 2 16 1|";
+  const uint32_t kNt = 0x1DB10106, k95 = 0xC3B60004;
+  // clang-format off
+  const std::tuple<const char*, uint32_t, std::string> cases[] = {
+      {"12:00 0", kNt, "ExitWindowsEx 4 4294967295|"}, {"12:00 -1", kNt, "ExitWindowsEx 4 4294967295|"},
+      {"12:00 7", kNt, "ExitWindowsEx 4 4294967295|"}, {"12:00 1", kNt, nt + "ExitWindowsEx 5 4294967295|"},
+      {"12:00 2", kNt, nt + "ExitWindowsEx 12 4294967295|"}, {"12:00 1", k95, "ExitWindowsEx 5 4294967295|"},
+      {"12:00 2", k95, "ExitWindowsEx 12 4294967295|"}};
+  // clang-format on
+  for (const auto& [command, version, expected] : cases) {
+    ProgramRun run;
+    run.fake_.api.version = version;
+    run.Start(command, 11, 59, 59);
+    if (std::string(command) == "12:00 7") run.Window().List("cmbType").index = 7;
+    run.fake_.tray.fail = true;
+    run.Window().Hide();
+    run.Seconds(1);
+    std::string calls;
+    for (const std::string& call : run.fake_.api.log) calls += call + "|";
+    EXPECT_EQ(calls, expected) << command << " " << version;
+  }
+}
+
+TEST_F(ProgramTest, EditingRenamesTheTipSavesOnLeavingAndEarnsANewCountdown) {
+  Start("", 10, 0, 30);
+  Window().Text("txtTime").SetText("10:02");
+  Window().List("cmbType").SetListIndex(0);
+  EXPECT_EQ(fake_.tray.log, (Log{"Tip Logoff at 00:00", "Tip Power Off at 00:00",
+                                 "Tip Power Off at 10:02", "Tip Logoff at 10:02"}));
+  Window().Text("txtTime").LostFocus();
+  Window().List("cmbType").LostFocus();
+  EXPECT_EQ(fake_.ini.log, Log(2, kIni + " [Command] Code=10:02 0"));
+  Window().ClickOn("cmdHide");
+  Seconds(30);  // 10:01
+  EXPECT_EQ(Caption("Attention", "lblInfo"), "Logoff");
+  Seconds(50);
+  EXPECT_FALSE(Window("Attention").Visible());
+  Window().List("cmbType").SetListIndex(1);
+  Window().Text("txtTime").SetText("10:03");
+  Seconds(10);  // 10:02
+  EXPECT_TRUE(Window("Attention").Visible());
+  EXPECT_EQ(Caption("Attention", "lblInfo"), "Shutdown");
+  EXPECT_EQ(Caption("Attention", "lblTime"), "will be activated in one Minute.");
+  Seconds(1);
+  EXPECT_EQ(Caption("Attention", "lblTime"), "will be activated in 59 seconds.");
+  EXPECT_TRUE(Ends([&] { Window("Attention").ClickOn("cmdStop"); }));
+}
+
+// The privilege steps are judged by the last-error code alone, cleared once before them.
+TEST_F(ProgramTest, FailedPrivilegeStepsAreReportedAndTheActionStillFires) {
+  fake_.api.lastError = 7;
+  fake_.api.errorAfter["OpenProcessToken"] = 5;
+  Start("12:00 2", 11, 59, 59);
+  Seconds(1);
+  EXPECT_EQ(fake_.windows.boxes,
+            (Log{"Vesperon: OpenProcessToken error==5", "Vesperon: LookupPrivilegeValue error==5",
+                 "Vesperon: AdjustTokenPrivileges error==5"}));
+  EXPECT_EQ(fake_.api.log.back(), "ExitWindowsEx 12 4294967295");
+  fake_.windows.boxes.clear();
+  fake_.api.errorAfter = {{"GetCurrentProcess", 6}};
+  main_.EnableShutdownPrivilege();
+  EXPECT_EQ(fake_.windows.boxes.front(), "Vesperon: GetCurrentProcess error==6");
+}
+
+}  // namespace
+}  // namespace duskline

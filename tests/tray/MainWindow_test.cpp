@@ -1,0 +1,32 @@
+// The main window in the tray: restored by the icon, ended by closing or by an untrapped error.
+#include <gtest/gtest.h>
+
+#include "support/ProgramRun.h"
+
+namespace duskline {
+namespace {
+
+TEST_F(ProgramTest, TheTrayIconRestoresTheWindowClosingEndsAndSoDoesAnUntrappedError) {
+  Start("12:00 1", 11, 57, 59);
+  Window().ClickOn("cmdHide");
+  Seconds(1);
+  ASSERT_TRUE(fake_.tray.animating);
+  fake_.tray.log.clear();
+  fake_.tray.IconActivate();
+  EXPECT_TRUE(Window().Visible());
+  EXPECT_EQ(fake_.tray.log, (Log{"Remove", "Toggle"}));
+  fake_.tray.IconActivate();
+  EXPECT_EQ(fake_.tray.log, (Log{"Remove", "Toggle", "Remove"}));
+  EXPECT_EQ(Seconds(60), Log{}) << "no warnings while the window is shown";
+  EXPECT_TRUE(Ends([&] { Window().QueryUnload(); }));
+  EXPECT_TRUE(Ends([&] { Window().ClickOn("cmdClose"); }));
+  // An error no handler traps is reported, then the program ends.
+  fake_.tray.fail = true;
+  EXPECT_TRUE(Ends([&] { Window().ClickOn("cmdHide"); }));
+  EXPECT_EQ(
+      fake_.windows.boxes,
+      Log{"Vesperon: Run-time error '438':\n\nObject doesn't support this property or method"});
+}
+
+}  // namespace
+}  // namespace duskline
