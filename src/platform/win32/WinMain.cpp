@@ -5,6 +5,17 @@
 #include "platform/win32/WindowSystem_win.h"
 #include "scheduler/Main.h"
 
+#include <cstdlib>
+
+// The library's own handler for std::terminate writes the exception's demangled type to a
+// console that a windowed program does not have; this one ends the same way without it, and
+// keeps the demangler out of the program.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+  std::abort();
+}
+}  // namespace __gnu_cxx
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace duskline;
   win32::Win32App app(instance);
