@@ -11,9 +11,6 @@ import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ICON_SIZES = (16, 20, 24, 32, 40, 48, 64)
-# From this size on an icon image is stored as PNG, in far fewer bytes than a bitmap. Windows
-# reads PNG images in icons since Vista; the sizes used at 100 % (16 and 32) stay bitmaps.
-PNG_FROM = 40
 
 NIGHT = (28, 30, 78)
 DUSK = (122, 58, 120)
@@ -98,21 +95,6 @@ def render(shape, size, samples=4):
     return rows
 
 
-def icon_image(rows):
-    size = len(rows)
-    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
-    pixels = b"".join(bytes((b, g, r, a)) for row in reversed(rows) for (r, g, b, a) in row)
-    stride = ((size + 31) // 32) * 4
-    mask = bytearray()
-    for row in reversed(rows):
-        bits = bytearray(stride)
-        for x, (_, _, _, a) in enumerate(row):
-            if a == 0:
-                bits[x // 8] |= 0x80 >> (x % 8)
-        mask += bits
-    return header + pixels + bytes(mask)
-
-
 def png_image(rows):
     """RGBA rows as a PNG file: 8 bits a channel, no filter, deflated."""
     size = len(rows)
@@ -127,8 +109,8 @@ def png_image(rows):
 
 
 def write_icon(path, shape):
-    images = [(png_image if size >= PNG_FROM else icon_image)(render(shape, size))
-              for size in ICON_SIZES]
+    # PNG images take far fewer bytes than bitmaps; Windows reads them in icons since Vista.
+    images = [png_image(render(shape, size)) for size in ICON_SIZES]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for size, image in zip(ICON_SIZES, images):
@@ -209,8 +191,10 @@ def write_rle8_bitmap(path, rows):
         data += b"\x00\x00"
     data[-2:] = b"\x00\x01"
     height, width = len(rows), len(rows[0])
-    colours = b"".join(bytes((b, g, r, 0)) for (r, g, b) in palette) + bytes(4 * (256 - len(palette)))
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 1, len(data), 3780, 3780, 256, 0)
+    # Only the colours in use: the header says how many.
+    colours = b"".join(bytes((b, g, r, 0)) for (r, g, b) in palette)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 1, len(data), 3780, 3780,
+                       len(palette), 0)
     offset = 14 + len(info) + len(colours)
     header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
     with open(path, "wb") as f:
