@@ -25,26 +25,26 @@ FormLayout BuildSplashLayout() {
   form.controls.push_back(Place("Frame1", K::Frame, "", 30, 0, 7305, 3855, -1));
   ControlLayout logo = Place("imgLogo", K::Image, "Frame1", 40, 120, 7214, 1305, -1);
   logo.picture = "logo";
-  form.controls.push_back(logo);
+  form.controls.push_back(std::move(logo));
   form.controls.push_back(Place("Frame3", K::Frame, "Frame1", 120, 1440, 3615, 2295, -1));
   ControlLayout product = Place("lblProductName", K::Label, "Frame3", 120, 360, 3375, 375, -1);
   product.font = title;
-  form.controls.push_back(product);
+  form.controls.push_back(std::move(product));
   ControlLayout platform =
       Place("lblPlatform", K::Label, "Frame3", 120, 840, 3315, 390, -1, "Win 95/98/NT/2000");
   platform.font = title;
   platform.autoSize = true;
-  form.controls.push_back(platform);
+  form.controls.push_back(std::move(platform));
   ControlLayout version =
       Place("lblVersion", K::Label, "Frame3", 120, 1320, 3255, 300, -1, "1.1.0");
   version.font = Font{"Letter Gothic MT", 12, false};
   version.autoSize = true;
-  form.controls.push_back(version);
+  form.controls.push_back(std::move(version));
   ControlLayout copyright = Place("lblCopyright", K::Label, "Frame3", 120, 1920, 3375, 255, -1,
                                   "(c) 2026 the Duskline developers");
   copyright.font = Font{"Letter Gothic MT", 9.75, true};
   copyright.alignment = Alignment::Centre;
-  form.controls.push_back(copyright);
+  form.controls.push_back(std::move(copyright));
   form.controls.push_back(Place("Frame2", K::Frame, "Frame1", 3840, 1440, 3375, 2295, -1));
 
   // Only what is true of this build: the product, its licence, the build's processor and
@@ -63,7 +63,7 @@ FormLayout BuildSplashLayout() {
         Place("lblCompany", K::Label, "Frame2", 120, tops[i], 3135, 255, -1, lines[i]);
     line.index = i;
     line.font = i == 0 ? Font{"Letter Gothic MT", 9, true} : Font{"Letter Gothic MT", 8.25, false};
-    form.controls.push_back(line);
+    form.controls.push_back(std::move(line));
   }
   return form;
 }

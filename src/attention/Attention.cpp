@@ -27,12 +27,12 @@ FormLayout BuildAttentionLayout() {
   info.font = Font{"MS Sans Serif", 18, false};
   info.foreColor = 0x0000FF;  // red
   info.alignment = Alignment::Centre;
-  form.controls.push_back(info);
+  form.controls.push_back(std::move(info));
   ControlLayout time =
       Place("lblTime", ControlKind::Label, "", 120, 840, 4455, 495, 2, kWaitingText);
   time.font = Font{"MS Sans Serif", 13.5, false};
   time.alignment = Alignment::Centre;
-  form.controls.push_back(time);
+  form.controls.push_back(std::move(time));
   form.controls.push_back(
       Place("cmdStop", ControlKind::Button, "", 1680, 1560, 1215, 495, 0, "Stop"));
   form.controls.push_back(PlaceTimer("Timer1", true, 1000));

@@ -1,8 +1,9 @@
 #include "profile/clsProfileINI.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <type_traits>
 #include <vector>
 
@@ -26,13 +27,39 @@ std::string TrimBlanks(const std::string& text) {
 std::string NumberText(double number) {
   if (!std::isfinite(number)) Raise(kErrOverflow);
   if (number == 0) return "0";  // also for -0
-  // The shortest text that reads back to the same number, so nothing is lost on the way.
-  char buffer[64];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
-  std::string text(buffer, result.ptr);
-  for (char& c : text)
-    if (c == 'e') c = 'E';
-  return text;
+  // The fewest significant digits that read back to the same number, so nothing is lost on
+  // the way; found with printf, as std::to_chars brings large tables into a static program.
+  char scientific[32];
+  for (int precision = 0; precision < 17; ++precision) {
+    std::snprintf(scientific, sizeof scientific, "%.*e", precision, number);
+    if (std::strtod(scientific, nullptr) == number) break;
+  }
+  // The digits and the exponent of "-d.ddde+XX"; the shortest round trip ends in no zero.
+  const char* mark = std::strchr(scientific, 'e');
+  const std::string sign = number < 0 ? "-" : "";
+  std::string digits;
+  for (const char* c = scientific; c < mark; ++c)
+    if (*c >= '0' && *c <= '9') digits.push_back(*c);
+  const int exponent = std::atoi(mark + 1);
+  const int count = static_cast<int>(digits.size());
+  // Plain notation unless the exponent form is strictly shorter.
+  std::string plain;
+  if (exponent >= count - 1 && exponent < 24) {
+    // A whole number is written with every digit of its exact value.
+    char whole[32];
+    std::snprintf(whole, sizeof whole, "%.0f", std::fabs(number));
+    plain = whole;
+  } else if (exponent >= count - 1) {
+    plain = digits + std::string(static_cast<size_t>(exponent - count + 1), '0');
+  } else if (exponent >= 0) {
+    plain = digits;
+    plain.insert(static_cast<size_t>(exponent + 1), ".");
+  } else {
+    plain = "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+  }
+  const std::string exponentForm =
+      std::string(scientific, static_cast<size_t>(mark - scientific)) + "E" + (mark + 1);
+  return sign.size() + plain.size() <= exponentForm.size() ? sign + plain : exponentForm;
 }
 
 // Days since 1 January 1970 of a date of the proleptic Gregorian calendar.

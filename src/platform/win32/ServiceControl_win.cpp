@@ -1,6 +1,7 @@
 #include "platform/win32/ServiceControl_win.h"
 
 #include <memory>
+#include <mutex>
 #include <type_traits>
 
 #include "platform/Runtime.h"
@@ -78,12 +79,12 @@ ServiceStatusReporter::ServiceStatusReporter(Sink sink) : sink_(std::move(sink))
 }
 
 void ServiceStatusReporter::SetAcceptedControls(DWORD controls) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(lock_);
   accepted_ = controls;
 }
 
 void ServiceStatusReporter::Report(DWORD state, DWORD exitCode) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(lock_);
   if (stopped_) return;
   const bool pending = state == SERVICE_START_PENDING || state == SERVICE_STOP_PENDING ||
                        state == SERVICE_PAUSE_PENDING || state == SERVICE_CONTINUE_PENDING;
@@ -102,12 +103,12 @@ void ServiceStatusReporter::Report(DWORD state, DWORD exitCode) {
 }
 
 void ServiceStatusReporter::Repeat() {
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(lock_);
   if (sink_ && !stopped_) sink_(status_);
 }
 
 DWORD ServiceStatusReporter::State() const {
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(lock_);
   return status_.dwCurrentState;
 }
 
@@ -133,21 +134,20 @@ ServiceHost::ServiceHost(HINSTANCE instance, ServiceStatusReporter::Sink sink,
 
 ServiceHost::~ServiceHost() {
   {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(lock_);
     closing_ = true;
   }
-  answered_.notify_all();
+  WakeAllConditionVariable(&answered_);
   ServiceHost* self = this;
   instance_.compare_exchange_strong(self, nullptr);
   if (statusHandle_ != nullptr) {
     // An attached dispatcher returns once the manager hears STOPPED.
     status_.Report(SERVICE_STOPPED);
-    if (dispatcher_.joinable()) dispatcher_.join();
-  } else if (dispatcher_.joinable()) {
-    // Never attached: the dispatcher is failing on its own (Wine takes ten seconds to give
-    // up) and, with the instance pointer cleared, touches nothing of ours.
-    dispatcher_.detach();
+    if (dispatcher_ != nullptr) WaitForSingleObject(dispatcher_, INFINITE);
   }
+  // Never attached, the dispatcher is failing on its own (Wine takes ten seconds to give up)
+  // and, with the instance pointer cleared, touches nothing of ours: it is left to end.
+  if (dispatcher_ != nullptr) CloseHandle(dispatcher_);
   if (window_ != nullptr) {
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
@@ -239,16 +239,19 @@ void ServiceHost::StoreParameter(const std::string& section, const std::string& 
 }
 
 void ServiceHost::RunService() {
-  if (dispatcher_.joinable()) return;
+  if (dispatcher_ != nullptr) return;
   instance_ = this;
-  dispatcher_ = std::thread([] {
-    SERVICE_TABLE_ENTRYW table[] = {
-        {const_cast<LPWSTR>(kServiceName), &ServiceHost::ServiceMain},
-        {nullptr, nullptr},
-    };
-    // Fails at once when the manager did not start this process; then nothing else happens.
-    StartServiceCtrlDispatcherW(table);
-  });
+  dispatcher_ = CreateThread(nullptr, 0, &ServiceHost::Dispatch, nullptr, 0, nullptr);
+}
+
+DWORD WINAPI ServiceHost::Dispatch(LPVOID) {
+  SERVICE_TABLE_ENTRYW table[] = {
+      {const_cast<LPWSTR>(kServiceName), &ServiceHost::ServiceMain},
+      {nullptr, nullptr},
+  };
+  // Fails at once when the manager did not start this process; then nothing else happens.
+  StartServiceCtrlDispatcherW(table);
+  return 0;
 }
 
 void ServiceHost::WriteEventLogEntry(int16_t eventType, int32_t eventId, const std::string& text) {
@@ -332,22 +335,22 @@ DWORD ServiceHost::OnControl(DWORD control) {
 }
 
 bool ServiceHost::Ask(Request request) {
-  std::lock_guard one(askMutex_);
-  std::unique_lock lock(mutex_);
+  std::lock_guard one(askLock_);
+  std::lock_guard lock(lock_);
   if (closing_) return false;
   hasAnswer_ = false;
   if (!PostMessageW(window_, kRequestMessage, static_cast<WPARAM>(request), 0)) return false;
-  answered_.wait(lock, [this] { return hasAnswer_ || closing_; });
+  while (!hasAnswer_ && !closing_) SleepConditionVariableSRW(&answered_, lock_.Get(), INFINITE, 0);
   return hasAnswer_ && answer_;
 }
 
 void ServiceHost::Answer(bool success) {
   {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(lock_);
     hasAnswer_ = true;
     answer_ = success;
   }
-  answered_.notify_all();
+  WakeAllConditionVariable(&answered_);
 }
 
 void ServiceHost::OnRequest(Request request) {

@@ -6,12 +6,9 @@
 #include <windows.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <string>
-#include <thread>
 
 #include "platform/Service.h"
 
@@ -45,6 +42,19 @@ struct ServiceSystemCalls {
   std::function<BOOL(HANDLE)> deregisterEventSource = ::DeregisterEventSource;
 };
 
+// Windows' own slim lock (with its condition variable and thread, below): std::mutex,
+// std::condition_variable and std::thread would link the library's thread and system_error
+// support into the program. Usable with std::lock_guard.
+class SlimLock {
+ public:
+  void lock() { AcquireSRWLockExclusive(&lock_); }
+  void unlock() { ReleaseSRWLockExclusive(&lock_); }
+  SRWLOCK* Get() { return &lock_; }
+
+ private:
+  SRWLOCK lock_ = SRWLOCK_INIT;
+};
+
 // The event-log type of an entry: 109 (the error traps) is an error, the event-log types
 // themselves stand for themselves, anything else (4 among them) is information.
 WORD EventLogType(int16_t eventType);
@@ -63,7 +73,7 @@ class ServiceStatusReporter {
   DWORD State() const;
 
  private:
-  mutable std::mutex mutex_;
+  mutable SlimLock lock_;
   Sink sink_;
   SERVICE_STATUS status_{};
   DWORD accepted_ = SERVICE_ACCEPT_STOP;
@@ -109,6 +119,7 @@ class ServiceHost : public ServiceControl {
   static DWORD WINAPI ControlHandler(DWORD control, DWORD eventType, LPVOID eventData,
                                      LPVOID context);
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static DWORD WINAPI Dispatch(LPVOID);
 
   // Service side: hands a request to the user-interface thread and waits for its answer.
   bool Ask(Request request);
@@ -128,11 +139,11 @@ class ServiceHost : public ServiceControl {
   bool desktopInteraction_ = false;
   bool debugMode_ = false;
   DWORD acceptedControls_ = SERVICE_ACCEPT_STOP;
-  std::thread dispatcher_;
+  HANDLE dispatcher_ = nullptr;  // the thread that runs the manager's dispatcher
 
-  std::mutex askMutex_;  // one request at a time
-  std::mutex mutex_;
-  std::condition_variable answered_;
+  SlimLock askLock_;  // one request at a time
+  SlimLock lock_;
+  CONDITION_VARIABLE answered_ = CONDITION_VARIABLE_INIT;
   bool hasAnswer_ = false;
   bool answer_ = false;
   bool closing_ = false;

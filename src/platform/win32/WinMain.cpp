@@ -5,6 +5,41 @@
 #include "platform/win32/WindowSystem_win.h"
 #include "scheduler/Main.h"
 
+#include <cstdlib>
+#include <exception>
+#include <new>
+
+// What the library raises when a container or a string fails. Its own versions build
+// std::length_error and its kin from text, which links a second string implementation and its
+// helpers into a static program. Nothing here tells those exceptions apart: the event
+// dispatcher reports any of them as an internal error, so plainer ones do the same.
+namespace std {
+[[noreturn]] void __throw_bad_alloc() {
+  throw std::bad_alloc();
+}
+[[noreturn]] void __throw_bad_array_new_length() {
+  throw std::bad_alloc();
+}
+[[noreturn]] void __throw_length_error(const char*) {
+  throw std::exception();
+}
+[[noreturn]] void __throw_logic_error(const char*) {
+  throw std::exception();
+}
+[[noreturn]] void __throw_out_of_range_fmt(const char*, ...) {
+  throw std::exception();
+}
+}  // namespace std
+
+// The library's own handler for std::terminate writes the exception's demangled type to a
+// console that a windowed program does not have; this one ends the same way without it, and
+// keeps the demangler out of the program.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+  std::abort();
+}
+}  // namespace __gnu_cxx
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace duskline;
   win32::Win32App app(instance);
