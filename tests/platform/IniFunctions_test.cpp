@@ -167,6 +167,8 @@ TEST_F(IniFunctionsTest, WorksWithTheStandardInputClosed) {
   ::close(saved);
   EXPECT_TRUE(written);
   EXPECT_EQ(read, "1");
+  // The temporary file opened as handle 0 was the one renamed: nothing is left beside it.
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_), {}), 1);
 }
 #endif
 
