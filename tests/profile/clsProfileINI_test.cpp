@@ -25,7 +25,7 @@ TEST(Dates, TextsReadAsDatesOrRefused) {
       {"1/0/2024", "-"}, {"2024-04-05", "04/05/2024"}, {"2024-4-5", "04/05/2024"},
       {"2024-004-05", "-"}, {"2024/1/005", "-"}, {"1/2/29", "01/02/2029"}, {"1/2/30", "01/02/1930"},
       {"1/2/123", "-"}, {"1/2/0099", "-"}, {"1/012/2024", "-"}, {"1/2/0100", "01/02/0100"}, {"1-2/2024", "-"},
-      {"1/2", "-"}, {"1/2/2024x", "-"}, {"100/2/2024", "-"}, {"  1/2/2024  ", "01/02/2024"},
+      {"1/2", "-"}, {"1/2/2024x", "-"}, {"100/2/2024", "-"}, {"012/1/2024", "-"}, {"  1/2/2024  ", "01/02/2024"},
       {"x", "-"}, {"10/11/2012", "10/11/2012"}, {"1/2/2024 13:45", "01/02/2024 13:45:00"},
       {"1/2/2024  7:05:09", "01/02/2024 07:05:09"}, {"1/2/2024 23:59:59", "01/02/2024 23:59:59"},
       {"1/2/2024 24:00", "-"}, {"1/2/2024 12:60", "-"}, {"1/2/2024 12:00:60", "-"},
@@ -38,6 +38,12 @@ TEST(Dates, TextsReadAsDatesOrRefused) {
     EXPECT_EQ(read ? GeneralText(date) : "-", expected) << text;
   }
   DateValue date;
+  const int lastDay[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};  // of 2023
+  for (int month = 1; month <= 12; ++month) {
+    const std::string m = std::to_string(month) + "/";
+    EXPECT_TRUE(DateFromText(m + std::to_string(lastDay[month - 1]) + "/2023", date)) << m;
+    EXPECT_FALSE(DateFromText(m + std::to_string(lastDay[month - 1] + 1) + "/2023", date)) << m;
+  }
   EXPECT_TRUE(DateFromText("1/1/2000", date) && date.serial == 36526);
   EXPECT_TRUE(DateFromText("2024-03-01 06:00", date) && date.serial == 45352.25);
   EXPECT_TRUE(DateFromText("2/29/2024", date) && date.serial == 45351);
