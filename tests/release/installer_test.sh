@@ -55,7 +55,9 @@ install() {
     fail "icon or location"
   [ "$(value UninstallString)|$(value QuietUninstallString)" = \
     "\"$winedir\\uninstall.exe\"|\"$winedir\\uninstall.exe\" /S" ] || fail "uninstall commands"
-  [ $(($(value EstimatedSize))) -ge 500 ] || fail "estimated size $(value EstimatedSize)"
+  # In KiB: at least what the program alone takes.
+  [ $(($(value EstimatedSize))) -ge $(($(stat -c %s "$x64") / 1024)) ] ||
+    fail "estimated size $(value EstimatedSize)"
 }
 starts() {
   (cd "$dir" && exec wine duskline.exe >/dev/null 2>&1) &
