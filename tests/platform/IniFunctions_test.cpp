@@ -155,6 +155,11 @@ TEST_F(IniFunctionsTest, FilesAreReplacedWholeAndOnlyWhenReadable) {
   EXPECT_EQ(Get("S", "a", "d"), "d");
   EXPECT_FALSE(ini_->WritePrivateProfileString("S", "a", "6", ""));
   EXPECT_EQ(ini_->GetPrivateProfileString("S", "x", "", nullptr, 0, path_), 0u);
+  const fs::path home = fs::current_path();  // a new file named without a folder
+  fs::current_path(folder_);
+  const bool relative = Set("S", "a", "7", "new.ini");
+  fs::current_path(home);
+  EXPECT_TRUE(relative && fs::exists(folder_ / "new.ini"));
 }
 
 // A service may start without standard handles: a file may then be opened as handle 0.
