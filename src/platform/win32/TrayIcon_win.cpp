@@ -214,7 +214,8 @@ void TrayIconWindow::ShowNotification(const std::string& title, const std::strin
   // A balloon needs the icon; without it there is nothing to show it from.
   if (!shown_) return;
   NOTIFYICONDATAW info = data_;
-  info.uFlags = NIF_INFO;
+  // With the icon's own flags: a modify without NIF_SHOWTIP would drop the tooltip.
+  info.uFlags = data_.uFlags | NIF_INFO;
   info.dwInfoFlags = NIIF_INFO;
   CopyCut(info.szInfoTitle, title);
   CopyCut(info.szInfo, text);
