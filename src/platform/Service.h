@@ -9,6 +9,8 @@
 
 namespace duskline {
 
+inline constexpr int kConsoleCancel = 2;  // IDCANCEL
+
 class ServiceControl {
  public:
   virtual ~ServiceControl() = default;
@@ -24,14 +26,26 @@ class ServiceControl {
   // Attaches to the service control manager when it started the process; returns at once.
   virtual void RunService() = 0;
   // Status entries pass 4 and 110, error entries 109 and 1.
-  virtual void WriteEventLogEntry(int16_t eventType, int32_t eventId,
-                                  const std::string& text) = 0;
+  virtual void WriteEventLogEntry(int16_t eventType, int32_t eventId, const std::string& text) = 0;
+
+  // Since Windows Vista a service runs in session 0, which nobody sees; the person at the
+  // machine is in the active console session. Each call fails safe: false means "not there".
+  virtual bool InSessionZero() = 0;
+  // A message box in the active console session, OK and Cancel, answered by ConsoleAnswered
+  // (kConsoleCancel among the answers) unless it cannot be sent.
+  virtual bool SendConsoleMessage(const std::string& caption, const std::string& text,
+                                  uint32_t timeoutSeconds) = 0;
+  virtual bool LogoffConsoleSession() = 0;
+  // Why someone other than the administrators and the system could replace the program or
+  // its folder; empty when nobody else can, or when that cannot be told.
+  virtual std::string WritableByUsers() = 0;
 
   // The handler sets the flag to True to accept the request.
   std::function<void(bool& success)> ServiceStarted;
   std::function<void(bool& success)> ServicePaused;
   std::function<void(bool& success)> ServiceContinued;
   std::function<void()> ServiceStopped;
+  std::function<void(int)> ConsoleAnswered;
 };
 
 }  // namespace duskline

@@ -16,6 +16,7 @@ Main::~Main() {
   platform_.service.ServicePaused = nullptr;
   platform_.service.ServiceContinued = nullptr;
   platform_.service.ServiceStopped = nullptr;
+  platform_.service.ConsoleAnswered = nullptr;
 }
 
 void Main::Start() {
@@ -48,10 +49,13 @@ void Main::WireEvents() {
   service.ServiceContinued =
       events.Wrap(Request([this](bool& success) { NTService1_ServiceContinued(success); }));
   service.ServiceStopped = events.Wrap([this] { NTService1_ServiceStopped(); });
+  service.ConsoleAnswered = events.Wrap(
+      std::function<void(int)>([this](int answer) { ConsoleMessage_Answered(answer); }));
 }
 
 void Main::Form_Load() {
   gblnAttentionShown_ = false;
+  gblnWarningNotified_ = false;
   glngWhichWindows32_ = (platform_.api.GetVersion() & 0x80000000u) ? 0 : 1;
   try {
     const std::string arguments = platform_.app.CommandLine();

@@ -56,9 +56,12 @@ class Main {
   void NTService1_ServicePaused(bool& success);
   void NTService1_ServiceContinued(bool& success);
   void NTService1_ServiceStopped();
+  // The answer of the countdown sent to the console session from session 0.
+  void ConsoleMessage_Answered(int answer);
 
   // Tray icon and window (tray/).
   void SetToolTip();
+  std::string ToolTipText() const;
   void SysTray_IconActivate();
   void cmdHide_Click();
   void tmrAutoHide_Timer();
@@ -85,6 +88,10 @@ class Main {
   void WriteStatusEntry(const std::string& text);
   void WireEvents();
   void ShowAttention();
+  // Starts the tray animation; the first start of a warning also shows a notification.
+  void StartWarningAnimation(int16_t interval, int16_t mode);
+  // From session 0 the countdown also goes to the person at the console.
+  void SendConsoleCountdown();
   std::string ProfilePath() const;
 
   TextBox& txtTime() const;
@@ -98,6 +105,7 @@ class Main {
   std::unique_ptr<frmSplash> splash_;
   int32_t glngWhichWindows32_ = 0;
   bool gblnAttentionShown_ = false;
+  bool gblnWarningNotified_ = false;
 };
 
 }  // namespace duskline

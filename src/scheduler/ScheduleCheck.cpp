@@ -56,22 +56,15 @@ void Main::tmrCheck_Timer() {
   if (!visible) {
     const int32_t difference = scheduledOfDay - currentOfDay;
     if (difference >= 2 && difference <= 5) {
-      ContinueOnError([&] { tray.SetAnimationInterval(1000); });
-      ContinueOnError([&] { tray.SetAnimationMode(2); });
-      ContinueOnError([&] {
-        if (!tray.Animating()) tray.ToggleAnimation();
-      });
+      StartWarningAnimation(1000, 2);
     } else if (difference == 1) {
       ContinueOnError([&] { SaveSchedule(); });
       if (!gblnAttentionShown_) {
         ContinueOnError([&] { ShowAttention(); });
+        ContinueOnError([&] { SendConsoleCountdown(); });
         gblnAttentionShown_ = true;
       }
-      ContinueOnError([&] { tray.SetAnimationInterval(250); });
-      ContinueOnError([&] { tray.SetAnimationMode(3); });
-      ContinueOnError([&] {
-        if (!tray.Animating()) tray.ToggleAnimation();
-      });
+      StartWarningAnimation(250, 3);
       ContinueOnError([&] { tray.SetIconCode(2); });
     } else {
       ContinueOnError([&] {
@@ -100,12 +93,39 @@ void Main::tmrCheck_Timer() {
   }
 }
 
+void Main::StartWarningAnimation(int16_t interval, int16_t mode) {
+  TrayIcon& tray = platform_.tray;
+  ContinueOnError([&] { tray.SetAnimationInterval(interval); });
+  ContinueOnError([&] { tray.SetAnimationMode(mode); });
+  ContinueOnError([&] {
+    if (tray.Animating()) return;
+    tray.ToggleAnimation();
+    // An animating icon hidden in the overflow of the notification area goes unseen.
+    if (gblnWarningNotified_) return;
+    gblnWarningNotified_ = true;
+    tray.ShowNotification("Duskline", ToolTipText());
+  });
+}
+
+void Main::SendConsoleCountdown() {
+  ServiceControl& service = platform_.service;
+  if (!service.InSessionZero()) return;
+  const int secondsLeft = 60 - platform_.clock.Now().second;
+  service.SendConsoleMessage(
+      "System Information",
+      ShutdownTypeName(cmbType().ListIndex()) + " will be activated in one minute.",
+      static_cast<uint32_t>(secondsLeft));
+}
+
 void Main::ShowAttention() {
   if (!attention_) attention_ = std::make_unique<Attention>(platform_, cmbType());
   attention_->Show();
 }
 
 void Main::ExitLogoffForced() {
+  // From session 0 ExitWindowsEx would end only the service's own session.
+  ServiceControl& service = platform_.service;
+  if (service.InSessionZero() && service.LogoffConsoleSession()) return;
   platform_.api.ExitWindowsEx(kEwxLogoff | kEwxForce, kEwxReserved);
 }
 

@@ -22,7 +22,15 @@ void Main::RunServiceCommands(const std::string& arguments) {
     std::string message;
     if (arguments == "-install") {
       service.SetDesktopInteraction(true);
-      if (service.InstallService()) {
+      // Run as the system, a program that others can replace runs their code as the system.
+      const std::string writable = service.WritableByUsers();
+      if (!writable.empty()) {
+        service.WriteEventLogEntry(kErrorEventType, kErrorEventId,
+                                   "Not installed: " + writable +
+                                       ". Put the program in a folder that only administrators "
+                                       "can change, such as one under Program Files.");
+      }
+      if (writable.empty() && service.InstallService()) {
         service.StoreParameter("Parameters", "TimerInterval", "1000");
         message = displayName + " erfolgreich installiert.";
       } else {
@@ -39,6 +47,11 @@ void Main::RunServiceCommands(const std::string& arguments) {
 
   service.SetAcceptedRequests(kAcceptPauseContinue);
   service.RunService();
+}
+
+void Main::ConsoleMessage_Answered(int answer) {
+  // Cancel at the console is the countdown's Stop.
+  if (answer == kConsoleCancel) platform_.app.End();
 }
 
 void Main::ReportLoadError(const RuntimeError& error) {

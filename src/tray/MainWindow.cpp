@@ -7,9 +7,14 @@
 namespace duskline {
 
 void Main::SetToolTip() {
-  gblnAttentionShown_ = false;  // a changed schedule earns a new countdown
-  const std::string prefix = ShutdownTypeName(cmbType().ListIndex()) + " at ";
-  platform_.tray.SetTipText(prefix + txtTime().Text());
+  // A changed schedule earns a new countdown and a new notification.
+  gblnAttentionShown_ = false;
+  gblnWarningNotified_ = false;
+  platform_.tray.SetTipText(ToolTipText());
+}
+
+std::string Main::ToolTipText() const {
+  return ShutdownTypeName(cmbType().ListIndex()) + " at " + txtTime().Text();
 }
 
 void Main::SysTray_IconActivate() {

@@ -14,7 +14,8 @@ TEST_F(ProgramTest, HiddenInTheTrayItWarnsCountsDownAndShutsDownAtTheSetMinute) 
   EXPECT_EQ(fake_.tray.log, (Log{"Tip Logoff at 12:00", "Tip Shutdown at 12:00"}));
   Window().ClickOn("cmdHide");
 
-  EXPECT_EQ(Seconds(1), (Log{"Interval 1000", "Mode 2", "Toggle"}));  // 11:55, five minutes
+  EXPECT_EQ(Seconds(1), (Log{"Interval 1000", "Mode 2", "Toggle",  // 11:55, five minutes
+                             "Notify Duskline: Shutdown at 12:00"}));
   EXPECT_EQ(Seconds(1), (Log{"Interval 1000", "Mode 2"}));
   Seconds(238);
   EXPECT_EQ(Seconds(1), (Log{"Interval 250", "Mode 3", "Icon 2"}));  // 11:59, the last minute
@@ -39,6 +40,51 @@ TEST_F(ProgramTest, HiddenInTheTrayItWarnsCountsDownAndShutsDownAtTheSetMinute) 
   EXPECT_EQ(fake_.api.log.back(), "ExitWindowsEx 5 4294967295");
   Seconds(60);
   EXPECT_EQ(fake_.api.log.size(), 5u) << "the check stopped";
+  EXPECT_EQ(fake_.service.log, (Log{"Accept 2", "Run"})) << "nothing for a console session";
+}
+
+TEST_F(ProgramTest, OneNotificationPerWarning) {
+  Start("12:00 1", 11, 56, 59);
+  Window().ClickOn("cmdHide");
+  EXPECT_EQ(Seconds(1).back(), "Notify Duskline: Shutdown at 12:00");
+  fake_.tray.IconActivate();
+  Window().ClickOn("cmdHide");
+  EXPECT_EQ(Seconds(1).back(), "Toggle") << "the same warning";
+  fake_.tray.IconActivate();
+  Window().Text("txtTime").SetText("12:01");
+  Window().ClickOn("cmdHide");
+  EXPECT_EQ(Seconds(1).back(), "Notify Duskline: Shutdown at 12:01");
+}
+
+// From session 0 the countdown also goes to the console; its Cancel is the countdown's Stop.
+TEST(SessionZero, TheConsoleSeesTheCountdownAndIsLoggedOff) {
+  const std::string message =
+      "Message System Information: Logoff will be activated in one minute. 39";
+  // clang-format off
+  const std::tuple<const char*, int, bool, Log, const char*> cases[] = {
+      {"12:00 0", kConsoleCancel, true, Log{message}, nullptr},
+      {"12:00 0", 32000, true, Log{message, "Logoff"}, nullptr},  // the time-out
+      {"12:00 0", 0, false, Log{message, "Logoff"}, "ExitWindowsEx 4 4294967295"},  // refused
+      {"12:00 1", 1, true, Log{"Message System Information: Shutdown will be activated in one minute. 39"},
+       "ExitWindowsEx 5 4294967295"}};
+  // clang-format on
+  for (const auto& [command, answer, console, log, exit] : cases) {
+    ProgramRun run;
+    run.fake_.service.sessionZero = true;
+    run.fake_.service.console = console;
+    run.Start(command, 11, 59, 20);
+    run.Window().Hide();
+    run.Seconds(1);
+    const bool ends = ProgramRun::Ends([&] {
+      if (answer != 0) run.fake_.service.ConsoleAnswered(answer);
+    });
+    EXPECT_EQ(ends, answer == kConsoleCancel) << answer;
+    run.fake_.service.log.erase(run.fake_.service.log.begin(), run.fake_.service.log.begin() + 2);
+    if (!ends) run.Seconds(39);
+    EXPECT_EQ(run.fake_.service.log, log) << answer;
+    const std::string last = run.fake_.api.log.back();  // the countdown's SetWindowPos at least
+    EXPECT_EQ(last.starts_with("Exit") ? last : "", exit ? exit : "") << answer;
+  }
 }
 
 // The action by type and system; tray errors do not keep it from firing.

@@ -27,6 +27,15 @@ TEST_F(ProgramTest, ServiceSwitchesRegisterReportAndEnd) {
     EXPECT_EQ(run.fake_.service.log, log) << command;
     EXPECT_EQ(run.fake_.windows.boxes, box ? Log{std::string("Vesperon: ") + box} : Log{});
   }
+  fake_.service.writable = "C:\\Duskline can be written by Everyone";
+  Start("-install", 10, 0);
+  EXPECT_EQ(fake_.service.log,
+            (Log{"Desktop 1",
+                 "Event 109 1 Not installed: C:\\Duskline can be written by Everyone. Put the "
+                 "program in a folder that only administrators can change, such as one under "
+                 "Program Files."}));
+  EXPECT_EQ(fake_.windows.boxes,
+            Log{"Vesperon: Duskline Service konnte nicht installiert werden."});
 }
 
 TEST_F(ProgramTest, LoadErrorsGoToTheEventLogOrToTheDesktopAndEnd) {

@@ -242,6 +242,9 @@ class FakeTray : public TrayIcon {
     animating = !animating;
   }
   void AddIcon() override { Log("Add"); }
+  void ShowNotification(const std::string& title, const std::string& text) override {
+    Log("Notify " + title + ": " + text);
+  }
 
   bool animating = false;
   bool fail = false;  // every call raises 438
@@ -271,9 +274,20 @@ class FakeService : public ServiceControl {
   void WriteEventLogEntry(int16_t type, int32_t id, const std::string& text) override {
     Log("Event " + std::to_string(type) + " " + std::to_string(id) + " " + text);
   }
+  // The questions are not logged; the console calls are, and report `console`.
+  bool InSessionZero() override { return sessionZero; }
+  bool SendConsoleMessage(const std::string& caption, const std::string& text,
+                          uint32_t seconds) override {
+    return Log("Message " + caption + ": " + text + " " + std::to_string(seconds)) && console;
+  }
+  bool LogoffConsoleSession() override { return Log("Logoff") && console; }
+  std::string WritableByUsers() override { return writable; }
 
   bool desktop = false;
   bool result = true;  // of install and uninstall
+  bool sessionZero = false;
+  bool console = true;
+  std::string writable;
   std::vector<std::string> log;
 
  private:

@@ -1,5 +1,9 @@
 #include "platform/win32/ServiceControl_win.h"
 
+#include <aclapi.h>
+#include <sddl.h>
+#include <wtsapi32.h>
+
 #include <memory>
 #include <mutex>
 #include <type_traits>
@@ -54,6 +58,102 @@ LSTATUS SetText(const ServiceSystemCalls& calls, HKEY key, const wchar_t* name,
 [[noreturn]] void RaiseRegistryError(LSTATUS status) {
   if (status == ERROR_ACCESS_DENIED) throw RuntimeError(kErrPermissionDenied, "Permission denied");
   throw RuntimeError(kErrInvalidProcedureCall, "Invalid procedure call or argument");
+}
+
+// Functions of Windows versions later than the oldest we run on, looked up when needed so
+// that the program still loads where they are missing; null there.
+template <typename Fn>
+Fn* LaterFunction(const wchar_t* library, const char* name) {
+  wchar_t folder[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  HMODULE module = LoadLibraryW((std::wstring(folder, length) + L"\\" + library).c_str());
+  return module ? reinterpret_cast<Fn*>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+                : nullptr;
+}
+
+constexpr DWORD kNoSession = 0xFFFFFFFF;
+
+DWORD ActiveConsoleSession() {
+  auto* active = LaterFunction<decltype(::WTSGetActiveConsoleSessionId)>(
+      L"kernel32.dll", "WTSGetActiveConsoleSessionId");
+  return active ? active() : kNoSession;
+}
+
+// The countdown sent to the console session, waiting for its answer on a thread of its own.
+struct ConsoleMessage {
+  HWND window;  // where the answer goes
+  DWORD session;
+  std::wstring caption, text;
+  DWORD timeoutSeconds;
+};
+
+DWORD WINAPI SendAndWait(LPVOID parameter) {
+  std::unique_ptr<ConsoleMessage> message(static_cast<ConsoleMessage*>(parameter));
+  auto* send = LaterFunction<decltype(::WTSSendMessageW)>(L"wtsapi32.dll", "WTSSendMessageW");
+  DWORD response = 0;
+  if (send != nullptr &&
+      send(WTS_CURRENT_SERVER_HANDLE, message->session, message->caption.data(),
+           static_cast<DWORD>(message->caption.size() * sizeof(wchar_t)), message->text.data(),
+           static_cast<DWORD>(message->text.size() * sizeof(wchar_t)), MB_OKCANCEL,
+           message->timeoutSeconds, &response, TRUE)) {
+    PostMessageW(message->window, ServiceHost::kConsoleMessage, response, 0);
+  }
+  return 0;
+}
+
+// Users, Authenticated Users, Everyone, INTERACTIVE, and any local or domain account but the
+// built-in administrator (RID 500).
+bool OrdinaryAccount(const std::wstring& sid) {
+  for (const wchar_t* group : {L"S-1-5-32-545", L"S-1-5-11", L"S-1-1-0", L"S-1-5-4"}) {
+    if (sid == group) return true;
+  }
+  return sid.starts_with(L"S-1-5-21-") && !sid.ends_with(L"-500");
+}
+
+// Who, by the access list, may write, delete or re-permit the object: a SID, or empty.
+std::wstring OrdinaryWriter(const ACL& dacl, bool folder) {
+  auto* toText =
+      LaterFunction<decltype(::ConvertSidToStringSidW)>(L"advapi32.dll", "ConvertSidToStringSidW");
+  if (toText == nullptr) return {};
+  DWORD changes = FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE | WRITE_DAC | WRITE_OWNER |
+                  GENERIC_WRITE | GENERIC_ALL;
+  if (folder) changes |= FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD;
+  const auto* entry = reinterpret_cast<const BYTE*>(&dacl) + sizeof(ACL);
+  for (WORD index = 0; index < dacl.AceCount; ++index) {
+    const auto* ace = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(entry);
+    entry += ace->Header.AceSize;
+    // Inherit-only entries are for the folder's children, not the folder itself.
+    if (ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE ||
+        (ace->Header.AceFlags & INHERIT_ONLY_ACE) || (ace->Mask & changes) == 0) {
+      continue;
+    }
+    LPWSTR text = nullptr;
+    if (!toText(const_cast<DWORD*>(&ace->SidStart), &text)) continue;
+    const std::wstring sid = text;
+    LocalFree(text);
+    if (OrdinaryAccount(sid)) return sid;
+  }
+  return {};
+}
+
+// Why the object can be changed by an ordinary account; empty when it cannot, or when its
+// security descriptor cannot be read.
+std::string WhyWritable(const std::wstring& path, bool folder) {
+  auto* read =
+      LaterFunction<decltype(::GetNamedSecurityInfoW)>(L"advapi32.dll", "GetNamedSecurityInfoW");
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (read == nullptr || read(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+    return {};
+  }
+  const std::wstring writer = dacl ? OrdinaryWriter(*dacl, folder) : L"";
+  const bool open = dacl == nullptr;
+  LocalFree(descriptor);
+  if (open) return Narrow(path) + " has no access list, so everyone may change it";
+  if (writer.empty()) return {};
+  return Narrow(path) + " may be changed by " + Narrow(writer);
 }
 
 }  // namespace
@@ -379,6 +479,14 @@ LRESULT CALLBACK ServiceHost::WindowProc(HWND window, UINT message, WPARAM wPara
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   auto* self = reinterpret_cast<ServiceHost*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self != nullptr && message == kConsoleMessage) {
+    try {
+      if (self->ConsoleAnswered) self->ConsoleAnswered(static_cast<int>(wParam));
+    } catch (...) {
+      // As for the requests: the dispatcher has dealt with it.
+    }
+    return 0;
+  }
   if (self == nullptr || message != kRequestMessage) {
     return DefWindowProcW(window, message, wParam, lParam);
   }
@@ -391,6 +499,46 @@ LRESULT CALLBACK ServiceHost::WindowProc(HWND window, UINT message, WPARAM wPara
     // system's code.
   }
   return 0;
+}
+
+bool ServiceHost::InSessionZero() {
+  // Before Windows Vista the console user shares session 0 with the services.
+  const DWORD version = GetVersion();
+  if ((version & 0x80000000u) != 0 || LOBYTE(LOWORD(version)) < 6) return false;
+  auto* sessionOf =
+      LaterFunction<decltype(::ProcessIdToSessionId)>(L"kernel32.dll", "ProcessIdToSessionId");
+  DWORD session = kNoSession;
+  return sessionOf != nullptr && sessionOf(GetCurrentProcessId(), &session) && session == 0;
+}
+
+bool ServiceHost::SendConsoleMessage(const std::string& caption, const std::string& text,
+                                     uint32_t timeoutSeconds) {
+  const DWORD session = ActiveConsoleSession();
+  if (session == kNoSession) return false;
+  auto message = std::make_unique<ConsoleMessage>(
+      ConsoleMessage{window_, session, Wide(caption), Wide(text), timeoutSeconds});
+  HANDLE thread = CreateThread(nullptr, 0, &SendAndWait, message.get(), 0, nullptr);
+  if (thread == nullptr) return false;
+  message.release();  // the thread's now
+  CloseHandle(thread);
+  return true;
+}
+
+bool ServiceHost::LogoffConsoleSession() {
+  const DWORD session = ActiveConsoleSession();
+  auto* logoff = LaterFunction<decltype(::WTSLogoffSession)>(L"wtsapi32.dll", "WTSLogoffSession");
+  return session != kNoSession && logoff != nullptr &&
+         logoff(WTS_CURRENT_SERVER_HANDLE, session, FALSE);
+}
+
+std::string ServiceHost::WritableByUsers() {
+  const std::wstring path = ModulePath();
+  const size_t slash = path.find_last_of(L'\\');
+  if (slash == std::wstring::npos) return {};
+  // "C:" alone would name the drive's current folder, not its root.
+  const std::wstring folder = path.substr(0, slash == 2 ? 3 : slash);
+  const std::string file = WhyWritable(path, false);
+  return file.empty() ? WhyWritable(folder, true) : file;
 }
 
 std::unique_ptr<ServiceControl> CreateServiceControl(HINSTANCE instance) {

@@ -84,6 +84,7 @@ class ServiceHost : public ServiceControl {
  public:
   enum class Request : WPARAM { kStart = 1, kPause, kContinue, kStop };
   static constexpr UINT kRequestMessage = WM_APP + 2;
+  static constexpr UINT kConsoleMessage = WM_APP + 3;  // the console's answer in wParam
 
   // The status sink is a parameter so that a test can play the service control manager; by
   // default it is SetServiceStatus with the handle this process was given.
@@ -105,6 +106,11 @@ class ServiceHost : public ServiceControl {
                       const std::string& value) override;
   void RunService() override;
   void WriteEventLogEntry(int16_t eventType, int32_t eventId, const std::string& text) override;
+  bool InSessionZero() override;
+  bool SendConsoleMessage(const std::string& caption, const std::string& text,
+                          uint32_t timeoutSeconds) override;
+  bool LogoffConsoleSession() override;
+  std::string WritableByUsers() override;
 
   bool DebugMode() const { return debugMode_; }
   DWORD State() const { return status_.State(); }

@@ -191,13 +191,35 @@ void TrayIconWindow::SetIconCode(int32_t code) {
   RefreshPicture();
 }
 
-void TrayIconWindow::SetTipText(const std::string& text) {
-  // The shell's tooltip holds 127 characters; a longer text is cut, never overrun.
+namespace {
+
+// The shell's text fields have a fixed size (the tooltip 127 characters); a longer text is
+// cut, never overrun.
+template <size_t N>
+void CopyCut(wchar_t (&field)[N], const std::string& text) {
   const std::wstring wide = Wide(text);
-  const size_t length = std::min(wide.size(), std::size(data_.szTip) - 1);
-  std::wmemcpy(data_.szTip, wide.data(), length);
-  data_.szTip[length] = L'\0';
+  const size_t length = std::min(wide.size(), N - 1);
+  std::wmemcpy(field, wide.data(), length);
+  field[length] = L'\0';
+}
+
+}  // namespace
+
+void TrayIconWindow::SetTipText(const std::string& text) {
+  CopyCut(data_.szTip, text);
   if (shown_) Notify(NIM_MODIFY);
+}
+
+void TrayIconWindow::ShowNotification(const std::string& title, const std::string& text) {
+  // A balloon needs the icon; without it there is nothing to show it from.
+  if (!shown_) return;
+  NOTIFYICONDATAW info = data_;
+  // With the icon's own flags: a modify without NIF_SHOWTIP would drop the tooltip.
+  info.uFlags = data_.uFlags | NIF_INFO;
+  info.dwInfoFlags = NIIF_INFO;
+  CopyCut(info.szInfoTitle, title);
+  CopyCut(info.szInfo, text);
+  notify_(NIM_MODIFY, &info);
 }
 
 void TrayIconWindow::SetAnimationMode(int16_t mode) {

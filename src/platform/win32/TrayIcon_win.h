@@ -73,6 +73,7 @@ class TrayIconWindow : public TrayIcon {
   void RemoveIcon() override;
   void ToggleAnimation() override;
   void AddIcon() override;
+  void ShowNotification(const std::string& title, const std::string& text) override;
 
   const TrayAnimation& Animation() const { return animation_; }
   bool IconShown() const { return shown_; }

@@ -1,5 +1,5 @@
 // What the end-to-end runs cannot see of the Win32 backend: a tray icon that comes back after
-// Explorer restarts, and forms laid out at the window's DPI.
+// Explorer restarts, its notification, and forms laid out at the window's DPI.
 #include <gtest/gtest.h>
 
 #include "platform/win32/Form_win.h"
@@ -31,6 +31,24 @@ TEST(TrayIcon, AShownIconComesBackAfterTaskbarCreated) {
     }
     EXPECT_EQ(sent, expected) << steps;
   }
+}
+
+// The warning's notification: a balloon from the shown icon only, keeping the icon's flags.
+TEST(TrayIcon, TheNotificationIsABalloonFromTheShownIcon) {
+  std::vector<std::wstring> sent;
+  TrayIconWindow tray(GetModuleHandleW(nullptr), [&](DWORD message, NOTIFYICONDATAW* data) {
+    if (message == NIM_MODIFY) {
+      sent.push_back(std::to_wstring(data->uFlags) + L" " + data->szInfoTitle + L": " +
+                     data->szInfo);
+    }
+    return TRUE;
+  });
+  tray.ShowNotification("Duskline", "Shutdown at 22:30");
+  tray.AddIcon();
+  tray.ShowNotification("Duskline", "Shutdown at 22:30");
+  const UINT flags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP | NIF_INFO;
+  EXPECT_EQ(sent,
+            std::vector<std::wstring>{std::to_wstring(flags) + L" Duskline: Shutdown at 22:30"});
 }
 
 TEST(Form, TheLayoutsTwipsBecomePixelsAtTheWindowsDpi) {
