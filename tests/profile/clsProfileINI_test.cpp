@@ -56,7 +56,7 @@ TEST(GeneralText, EveryKindOfValue) {
       {true, "True"}, {false, "False"}, {DateValue{0}, "12/30/1899"}, {DateValue{0.5}, "12:00:00"},
       {DateValue{1.25}, "12/31/1899 06:00:00"}, {DateValue{61}, "03/01/1900"},
       {DateValue{-657434}, "01/01/0100"}, {DateValue{2958465.75}, "12/31/9999 18:00:00"},
-      {DateValue{-1.5}, "12/29/1899 12:00:00"}};
+      {DateValue{-1.5}, "12/29/1899 12:00:00"}, {DateValue{0.9999999}, "23:59:59"}};
   // clang-format on
   for (const auto& [value, expected] : cases) EXPECT_EQ(GeneralText(value), expected);
   EXPECT_EQ(ErrorOf([] { GeneralText(ProfileValue::Null()); }), kErrInvalidUseOfNull);
@@ -157,6 +157,8 @@ TEST_F(StoreTest, EntriesListClearsOnATrueFlagThenWritesEachItem) {
   const ProfileListControl bare;
   EXPECT_EQ(ErrorOf([&] { store_.SetEntriesList("p.ini", "L", &bare, 0); }), kErrPropertyMissing);
   EXPECT_EQ(ErrorOf([&] { bare.List(0); }), kErrPropertyMissing);
+  const Items tooMany{std::vector<ProfileValue>(32769)};  // its last index is past 16 bits
+  EXPECT_EQ(ErrorOf([&] { store_.SetEntriesList("p.ini", "L", &tooMany, 0); }), kErrOverflow);
   const Items nulls({ProfileValue::Null()});
   EXPECT_EQ(ErrorOf([&] { store_.SetEntriesList("p.ini", "L", &nulls, 0); }), kErrInvalidUseOfNull);
 }
