@@ -11,7 +11,8 @@ namespace duskline {
 namespace {
 
 // The windows' client sizes, and their controls where they belong: position and size in twips, tab
-// index where the control takes the focus, font; Enter and Escape press one each of Hide and Close.
+// index where the control takes the focus, font, whether it sizes itself to its text; Enter and
+// Escape press one each of Hide and Close.
 TEST(Layouts, EveryControlWhereItBelongs) {
   // clang-format off
   const std::pair<const FormLayout&, const char*> forms[] = {
@@ -22,8 +23,8 @@ TEST(Layouts, EveryControlWhereItBelongs) {
       {AttentionLayout(), "4680x2220 centred lblInfo 240,120,4215,615 18 lblTime 120,840,4455,495 13.5 cmdStop "
           "1680,1560,1215,495 [0] Timer1 "},
       {SplashLayout(), "7380x3945 centred Frame1 30,0,7305,3855 imgLogo 40,120,7214,1305 Frame3 120,1440,3615,2295 "
-          "lblProductName 120,360,3375,375 15.75 lblPlatform 120,840,3315,390 15.75 lblVersion "
-          "120,1320,3255,300 12 lblCopyright 120,1920,3375,255 9.75 bold Frame2 3840,1440,3375,2295 "
+          "lblProductName 120,360,3375,375 15.75 lblPlatform 120,840,3315,390 15.75 auto lblVersion "
+          "120,1320,3255,300 12 auto lblCopyright 120,1920,3375,255 9.75 bold Frame2 3840,1440,3375,2295 "
           "lblCompany 120,240,3135,255 9 bold lblCompany 120,600,3135,255 8.25 lblCompany 120,840,3135,255 8.25 "
           "lblCompany 120,1200,3135,255 8.25 lblCompany 120,1440,3135,255 8.25 lblCompany 120,1680,3135,255 8.25 "
           "lblCompany 120,1920,3135,255 8.25 "}};
@@ -38,6 +39,7 @@ TEST(Layouts, EveryControlWhereItBelongs) {
       if (c.kind >= ControlKind::TextBox && c.kind <= ControlKind::Button)
         text << "[" << c.tabIndex << "] ";
       if (c.font) text << c.font->points << (c.font->bold ? " bold " : " ");
+      if (c.autoSize) text << "auto ";
     }
     EXPECT_EQ(text.str(), expected);
   }
