@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/win32/Dpi_win.h"
+#include "platform/win32/Logo_win.h"
 #include "platform/win32/PixelLayout_win.h"
 #include "platform/win32/Text_win.h"
 
@@ -175,14 +176,13 @@ class ClickControl : public Windowed<Control> {
   WORD clickCode_;
 };
 
-// An image: the picture stretched to fill the control.
+// An image: the picture stretched to fill the control. The one picture there is, the logo, is
+// drawn; its name matches as a resource name would, in any case.
 class ImageControl : public ClickControl {
  public:
-  ImageControl(Win32Form& form, const ControlLayout& layout, int id, HINSTANCE instance)
+  ImageControl(Win32Form& form, const ControlLayout& layout, int id)
       : ClickControl(form, layout, id, STN_CLICKED) {
-    if (!layout.picture.empty())
-      picture_ = static_cast<HBITMAP>(
-          LoadImageW(instance, ResourceName(layout.picture).Get(), IMAGE_BITMAP, 0, 0, 0));
+    if (lstrcmpiA(layout.picture.c_str(), "logo") == 0) picture_ = DrawLogo();
   }
   ~ImageControl() override {
     if (picture_) DeleteObject(picture_);
@@ -504,7 +504,7 @@ void Win32Form::CreateChildren() {
         break;
       }
       case ControlKind::Image: {
-        auto image = std::make_unique<ImageControl>(*this, *control, id, host_.instance);
+        auto image = std::make_unique<ImageControl>(*this, *control, id);
         image->Create(L"STATIC", SS_NOTIFY | SS_OWNERDRAW, 0, L"", host_.instance);
         child = std::move(image);
         break;

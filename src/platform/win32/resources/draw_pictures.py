@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Draws the program's pictures: its icon, the countdown window's icon and the About window's
-logo. Standard library only; run it again after a change and commit what it writes:
+"""Draws the program's icon and the countdown window's icon (the About window's logo is drawn by
+the program itself, Logo_win.cpp). Standard library only; run it again after a change and commit
+what it writes:
 
-    python3 draw_pictures.py    # writes duskline.ico, attention.ico and logo.bmp here
+    python3 draw_pictures.py    # writes duskline.ico and attention.ico here
 """
 import math
 import os
@@ -17,7 +18,6 @@ DUSK = (122, 58, 120)
 GLOW = (244, 142, 60)
 SUN = (255, 210, 96)
 GROUND = (22, 20, 40)
-CREAM = (250, 240, 220)
 RED = (212, 28, 28)
 WHITE = (255, 255, 255)
 INK = (30, 30, 36)
@@ -120,88 +120,6 @@ def write_icon(path, shape):
         f.write(out + b"".join(images))
 
 
-# A blocky alphabet for the wordmark, 5 x 7 cells.
-GLYPHS = {
-    "D": ["1110.", "1..1.", "1...1", "1...1", "1...1", "1..1.", "1110."],
-    "U": ["1...1", "1...1", "1...1", "1...1", "1...1", "1...1", ".111."],
-    "S": [".1111", "1....", "1....", ".111.", "....1", "....1", "1111."],
-    "K": ["1...1", "1..1.", "1.1..", "11...", "1.1..", "1..1.", "1...1"],
-    "L": ["1....", "1....", "1....", "1....", "1....", "1....", "11111"],
-    "I": ["111", ".1.", ".1.", ".1.", ".1.", ".1.", "111"],
-    "N": ["1...1", "11..1", "1.1.1", "1..11", "1...1", "1...1", "1...1"],
-    "E": ["11111", "1....", "1....", "1111.", "1....", "1....", "11111"],
-}
-
-
-def wordmark_cells(word, cell, left, top, gap):
-    """The filled cells of a word as rectangles (x0, y0, x1, y1) in pixels."""
-    boxes = []
-    x = left
-    for letter in word:
-        glyph = GLYPHS[letter]
-        for gy, line in enumerate(glyph):
-            for gx, mark in enumerate(line):
-                if mark == "1":
-                    boxes.append((x + gx * cell, top + gy * cell, x + (gx + 1) * cell - 2,
-                                  top + (gy + 1) * cell - 2))
-        x += len(glyph[0]) * cell + gap
-    return boxes
-
-
-def logo_rows(width=1290, height=240):
-    horizon = 176
-    sun_x, sun_r = 1080, 78
-    letters = wordmark_cells("DUSKLINE", 14, 64, 40, 22)
-    rows = []
-    for y in range(height):
-        band = sky(min(y / horizon, 1.0))
-        band = tuple(round(v / 6) * 6 for v in band)  # a few dozen colours, long runs
-        row = []
-        for x in range(width):
-            if y >= horizon:
-                colour = GROUND if y > horizon + 2 else GLOW
-            elif (x - sun_x) ** 2 + (y - horizon) ** 2 <= sun_r ** 2:
-                colour = SUN
-            else:
-                colour = band
-            for (x0, y0, x1, y1) in letters:
-                if x0 <= x < x1 and y0 <= y < y1:
-                    colour = CREAM
-                    break
-            row.append(tuple(int(v) for v in colour))
-        rows.append(row)
-    return rows
-
-
-def write_rle8_bitmap(path, rows):
-    """An 8-bit BMP compressed with RLE8: runs of one colour cost two bytes."""
-    palette = sorted({c for row in rows for c in row})
-    assert len(palette) <= 256, len(palette)
-    index = {c: i for i, c in enumerate(palette)}
-    data = bytearray()
-    for row in reversed(rows):
-        x = 0
-        while x < len(row):
-            value = index[row[x]]
-            run = 1
-            while x + run < len(row) and run < 255 and index[row[x + run]] == value:
-                run += 1
-            data += bytes((run, value))
-            x += run
-        data += b"\x00\x00"
-    data[-2:] = b"\x00\x01"
-    height, width = len(rows), len(rows[0])
-    # Only the colours in use: the header says how many.
-    colours = b"".join(bytes((b, g, r, 0)) for (r, g, b) in palette)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 1, len(data), 3780, 3780,
-                       len(palette), 0)
-    offset = 14 + len(info) + len(colours)
-    header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
-    with open(path, "wb") as f:
-        f.write(header + info + colours + bytes(data))
-
-
 if __name__ == "__main__":
     write_icon(os.path.join(HERE, "duskline.ico"), program_icon)
     write_icon(os.path.join(HERE, "attention.ico"), attention_icon)
-    write_rle8_bitmap(os.path.join(HERE, "logo.bmp"), logo_rows())
