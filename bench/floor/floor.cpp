@@ -29,7 +29,7 @@ constexpr Child kChildren[] = {
     {L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, L"", 1440, 840, 1695, 285, 0},
     {L"STATIC", SS_NOTIFY, 0, L"Shutdown Type", 120, 1200, 1215, 255, 0},
     {L"STATIC", SS_NOTIFY, 0, L"Shutdown at", 120, 840, 1215, 255, 0},
-    {L"STATIC", SS_NOTIFY, 0, L"www.orvanta.de", 1635, 420, 1575, 255, 0},
+    {L"STATIC", SS_NOTIFY, 0, L"", 1635, 420, 1575, 255, 0},
     {L"BUTTON", WS_TABSTOP, 0, L"&About", 1200, 1920, 855, 375, 0},
     {L"BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, L"&Hide", 2160, 1920, 855, 375, kHideId},
     {L"BUTTON", WS_TABSTOP, 0, L"&Close", 240, 1920, 855, 375, kCloseId},
