@@ -77,17 +77,16 @@ void frmSplash::Show() {
   if (!form_) {
     form_ = platform_.windows.CreateForm(SplashLayout());
     EventDispatcher& events = platform_.events;
-    form_->Click = events.Wrap([this] { Form_Click(); });
-    form_->KeyPress =
-        events.Wrap(std::function<void(int)>([this](int key) { Form_KeyPress(key); }));
-    form_->ControlNamed("Frame1").Click = events.Wrap([this] { Frame1_Click(); });
-    form_->ControlNamed("Frame2").Click = events.Wrap([this] { Frame2_Click(); });
-    form_->ControlNamed("Frame3").Click = events.Wrap([this] { Frame3_Click(); });
-    form_->ControlNamed("imgLogo").Click = events.Wrap([this] { imgLogo_Click(); });
-    form_->LabelNamed("lblCopyright").Click = events.Wrap([this] { lblCopyright_Click(); });
-    form_->LabelNamed("lblPlatform").Click = events.Wrap([this] { lblPlatform_Click(); });
-    form_->LabelNamed("lblProductName").Click = events.Wrap([this] { lblProductName_Click(); });
-    form_->LabelNamed("lblVersion").Click = events.Wrap([this] { lblVersion_Click(); });
+    form_->Click = events.Wrap(this, &frmSplash::Form_Click);
+    form_->KeyPress = events.Wrap(this, &frmSplash::Form_KeyPress);
+    form_->ControlNamed("Frame1").Click = events.Wrap(this, &frmSplash::Frame1_Click);
+    form_->ControlNamed("Frame2").Click = events.Wrap(this, &frmSplash::Frame2_Click);
+    form_->ControlNamed("Frame3").Click = events.Wrap(this, &frmSplash::Frame3_Click);
+    form_->ControlNamed("imgLogo").Click = events.Wrap(this, &frmSplash::imgLogo_Click);
+    form_->LabelNamed("lblCopyright").Click = events.Wrap(this, &frmSplash::lblCopyright_Click);
+    form_->LabelNamed("lblPlatform").Click = events.Wrap(this, &frmSplash::lblPlatform_Click);
+    form_->LabelNamed("lblProductName").Click = events.Wrap(this, &frmSplash::lblProductName_Click);
+    form_->LabelNamed("lblVersion").Click = events.Wrap(this, &frmSplash::lblVersion_Click);
     for (int i = 0; i < kCompanyLines; ++i)
       form_->LabelNamed("lblCompany", i).Click = events.Wrap([this, i] { lblCompany_Click(i); });
     events.Raise([this] { Form_Load(); });

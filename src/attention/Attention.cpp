@@ -57,8 +57,8 @@ void Attention::Show() {
   if (!form_) {
     form_ = platform_.windows.CreateForm(AttentionLayout());
     EventDispatcher& events = platform_.events;
-    form_->TimerNamed("Timer1").Tick = events.Wrap([this] { Timer1_Timer(); });
-    form_->ControlNamed("cmdStop").Click = events.Wrap([this] { cmdStop_Click(); });
+    form_->TimerNamed("Timer1").Tick = events.Wrap(this, &Attention::Timer1_Timer);
+    form_->ControlNamed("cmdStop").Click = events.Wrap(this, &Attention::cmdStop_Click);
     events.Raise([this] { Form_Load(); });
   } else {
     // A second warning in the same run: a count left above the limit would hide the window
