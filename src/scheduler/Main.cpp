@@ -70,16 +70,6 @@ void Main::Form_Load() {
   }
 }
 
-void Main::SaveSchedule() {
-  const std::string command = ProduceScheduleCommand(txtTime().Text(), cmbType().ListIndex());
-  clsProfileINI profile(platform_.ini);
-  profile.WriteProfileText(ProfilePath(), kScheduleSection, kScheduleEntry, command);
-}
-
-std::string Main::ProfilePath() const {
-  return ScheduleFilePath(platform_.app.Path());
-}
-
 void Main::txtTime_Change() {
   SetToolTip();
 }
@@ -91,19 +81,6 @@ void Main::txtTime_LostFocus() {
 }
 void Main::cmbType_LostFocus() {
   SaveSchedule();
-}
-
-TextBox& Main::txtTime() const {
-  return form_->TextBoxNamed("txtTime");
-}
-DropDownList& Main::cmbType() const {
-  return form_->DropDownListNamed("cmbType");
-}
-Timer& Main::tmrCheck() const {
-  return form_->TimerNamed("tmrCheck");
-}
-Timer& Main::tmrAutoHide() const {
-  return form_->TimerNamed("tmrAutoHide");
 }
 
 }  // namespace duskline
