@@ -11,7 +11,7 @@ const ControlLayout* FormLayout::Find(const std::string& controlName, int index)
 FormLayout BuildLayout(const FormRow& row) {
   FormLayout form;
   form.name = row.name;
-  form.caption = row.caption ? row.caption : "";
+  if (row.caption) form.caption = row.caption;
   form.clientWidth = row.clientWidth;
   form.clientHeight = row.clientHeight;
   form.border = row.border;
