@@ -1,5 +1,6 @@
 #include "about/frmSplash.h"
 
+#include <iterator>
 #include <string>
 
 #include "about/BuildInfo.h"
@@ -10,61 +11,54 @@ namespace {
 
 constexpr int kCompanyLines = 7;
 
+using K = ControlKind;
+constexpr FontRow kFonts[] = {{"Letter Gothic MT", 15.75f, false},
+                              {"Letter Gothic MT", 12, false},
+                              {"Letter Gothic MT", 9.75f, true},
+                              {"Letter Gothic MT", 9, true},
+                              {"Letter Gothic MT", 8.25f, false}};
+constexpr uint8_t kTitle = 1, kVersion = 2, kCopyright = 3, kCompanyName = 4, kCompany = 5;
+constexpr int8_t kFrame1 = 0, kFrame3 = 2, kFrame2 = 7;
+// Only what is true of this build: the product, its licence, the build's processor and
+// commit date (filled in below), and a home page only where the builder gave one.
+// clang-format off
+constexpr ControlRow kControls[] = {
+  // name             text                  left  top   width height kind       frame    tab index font          flags
+  {"Frame1",          nullptr,              30,   0,    7305, 3855, K::Frame,  -1,      -1, -1, 0,            0},
+  {"imgLogo",         "logo",               40,   120,  7214, 1305, K::Image,  kFrame1, -1, -1, 0,            kPicture},
+  {"Frame3",          nullptr,              120,  1440, 3615, 2295, K::Frame,  kFrame1, -1, -1, 0,            0},
+  {"lblProductName",  nullptr,              120,  360,  3375, 375,  K::Label,  kFrame3, -1, -1, kTitle,       0},
+  {"lblPlatform",     "Win 95/98/NT/2000",  120,  840,  3315, 390,  K::Label,  kFrame3, -1, -1, kTitle,       kAutoSize},
+  {"lblVersion",      "1.1.0",              120,  1320, 3255, 300,  K::Label,  kFrame3, -1, -1, kVersion,     kAutoSize},
+  {"lblCopyright",    "(c) 2026 the Duskline developers",
+                                            120,  1920, 3375, 255,  K::Label,  kFrame3, -1, -1, kCopyright,   kCentred},
+  {"Frame2",          nullptr,              3840, 1440, 3375, 2295, K::Frame,  kFrame1, -1, -1, 0,            0},
+  {"lblCompany",      "Duskline",           120,  240,  3135, 255,  K::Label,  kFrame2, -1, 0,  kCompanyName, 0},
+  {"lblCompany",      "Free software,",     120,  600,  3135, 255,  K::Label,  kFrame2, -1, 1,  kCompany,     0},
+  {"lblCompany",      "MIT licence",        120,  840,  3135, 255,  K::Label,  kFrame2, -1, 2,  kCompany,     0},
+  {"lblCompany",      nullptr,              120,  1200, 3135, 255,  K::Label,  kFrame2, -1, 3,  kCompany,     0},
+  {"lblCompany",      nullptr,              120,  1440, 3135, 255,  K::Label,  kFrame2, -1, 4,  kCompany,     0},
+  {"lblCompany",      nullptr,              120,  1680, 3135, 255,  K::Label,  kFrame2, -1, 5,  kCompany,     0},
+  {"lblCompany",      nullptr,              120,  1920, 3135, 255,  K::Label,  kFrame2, -1, 6,  kCompany,     0},
+};
+// clang-format on
+constexpr int kCompanyRow = 8;
+static_assert(std::size(kControls) == kCompanyRow + kCompanyLines);
+
+constexpr FormRow kForm = {.name = "frmSplash",
+                           .clientWidth = 7380,
+                           .clientHeight = 3945,
+                           .border = BorderStyle::FixedDialog,
+                           .flags = kFormCentred | kNoControlBox | kNotInTaskbar,
+                           .controls = kControls,
+                           .fonts = kFonts};
+
 FormLayout BuildSplashLayout() {
-  FormLayout form;
-  form.name = "frmSplash";
-  form.clientWidth = 7380;
-  form.clientHeight = 3945;
-  form.border = BorderStyle::FixedDialog;
-  form.centred = true;
-  form.controlBox = false;
-  form.showInTaskbar = false;
-
-  using K = ControlKind;
-  const Font title{"Letter Gothic MT", 15.75, false};
-  form.controls.push_back(Place("Frame1", K::Frame, "", 30, 0, 7305, 3855, -1));
-  ControlLayout logo = Place("imgLogo", K::Image, "Frame1", 40, 120, 7214, 1305, -1);
-  logo.picture = "logo";
-  form.controls.push_back(std::move(logo));
-  form.controls.push_back(Place("Frame3", K::Frame, "Frame1", 120, 1440, 3615, 2295, -1));
-  ControlLayout product = Place("lblProductName", K::Label, "Frame3", 120, 360, 3375, 375, -1);
-  product.font = title;
-  form.controls.push_back(std::move(product));
-  ControlLayout platform =
-      Place("lblPlatform", K::Label, "Frame3", 120, 840, 3315, 390, -1, "Win 95/98/NT/2000");
-  platform.font = title;
-  platform.autoSize = true;
-  form.controls.push_back(std::move(platform));
-  ControlLayout version =
-      Place("lblVersion", K::Label, "Frame3", 120, 1320, 3255, 300, -1, "1.1.0");
-  version.font = Font{"Letter Gothic MT", 12, false};
-  version.autoSize = true;
-  form.controls.push_back(std::move(version));
-  ControlLayout copyright = Place("lblCopyright", K::Label, "Frame3", 120, 1920, 3375, 255, -1,
-                                  "(c) 2026 the Duskline developers");
-  copyright.font = Font{"Letter Gothic MT", 9.75, true};
-  copyright.alignment = Alignment::Centre;
-  form.controls.push_back(std::move(copyright));
-  form.controls.push_back(Place("Frame2", K::Frame, "Frame1", 3840, 1440, 3375, 2295, -1));
-
-  // Only what is true of this build: the product, its licence, the build's processor and
-  // commit date, and a home page only where the builder gave one.
+  FormLayout form = BuildLayout(kForm);
   const std::string date = BuildDate();
-  const std::string lines[kCompanyLines] = {"Duskline",
-                                            "Free software,",
-                                            "MIT licence",
-                                            BuildArchitecture() + " build",
-                                            date.empty() ? "" : "of " + date,
-                                            "",
-                                            HomePage()};
-  const int tops[kCompanyLines] = {240, 600, 840, 1200, 1440, 1680, 1920};
-  for (int i = 0; i < kCompanyLines; ++i) {
-    ControlLayout line =
-        Place("lblCompany", K::Label, "Frame2", 120, tops[i], 3135, 255, -1, lines[i]);
-    line.index = i;
-    line.font = i == 0 ? Font{"Letter Gothic MT", 9, true} : Font{"Letter Gothic MT", 8.25, false};
-    form.controls.push_back(std::move(line));
-  }
+  form.controls[kCompanyRow + 3].text = BuildArchitecture() + " build";
+  if (!date.empty()) form.controls[kCompanyRow + 4].text = "of " + date;
+  form.controls[kCompanyRow + 6].text = HomePage();
   return form;
 }
 
@@ -83,17 +77,16 @@ void frmSplash::Show() {
   if (!form_) {
     form_ = platform_.windows.CreateForm(SplashLayout());
     EventDispatcher& events = platform_.events;
-    form_->Click = events.Wrap([this] { Form_Click(); });
-    form_->KeyPress =
-        events.Wrap(std::function<void(int)>([this](int key) { Form_KeyPress(key); }));
-    form_->ControlNamed("Frame1").Click = events.Wrap([this] { Frame1_Click(); });
-    form_->ControlNamed("Frame2").Click = events.Wrap([this] { Frame2_Click(); });
-    form_->ControlNamed("Frame3").Click = events.Wrap([this] { Frame3_Click(); });
-    form_->ControlNamed("imgLogo").Click = events.Wrap([this] { imgLogo_Click(); });
-    form_->LabelNamed("lblCopyright").Click = events.Wrap([this] { lblCopyright_Click(); });
-    form_->LabelNamed("lblPlatform").Click = events.Wrap([this] { lblPlatform_Click(); });
-    form_->LabelNamed("lblProductName").Click = events.Wrap([this] { lblProductName_Click(); });
-    form_->LabelNamed("lblVersion").Click = events.Wrap([this] { lblVersion_Click(); });
+    form_->Click = events.Wrap(this, &frmSplash::Form_Click);
+    form_->KeyPress = events.Wrap(this, &frmSplash::Form_KeyPress);
+    form_->ControlNamed("Frame1").Click = events.Wrap(this, &frmSplash::Frame1_Click);
+    form_->ControlNamed("Frame2").Click = events.Wrap(this, &frmSplash::Frame2_Click);
+    form_->ControlNamed("Frame3").Click = events.Wrap(this, &frmSplash::Frame3_Click);
+    form_->ControlNamed("imgLogo").Click = events.Wrap(this, &frmSplash::imgLogo_Click);
+    form_->LabelNamed("lblCopyright").Click = events.Wrap(this, &frmSplash::lblCopyright_Click);
+    form_->LabelNamed("lblPlatform").Click = events.Wrap(this, &frmSplash::lblPlatform_Click);
+    form_->LabelNamed("lblProductName").Click = events.Wrap(this, &frmSplash::lblProductName_Click);
+    form_->LabelNamed("lblVersion").Click = events.Wrap(this, &frmSplash::lblVersion_Click);
     for (int i = 0; i < kCompanyLines; ++i)
       form_->LabelNamed("lblCompany", i).Click = events.Wrap([this, i] { lblCompany_Click(i); });
     events.Raise([this] { Form_Load(); });

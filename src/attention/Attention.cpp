@@ -12,30 +12,32 @@ namespace {
 constexpr int16_t kLastVisibleTick = 45;
 constexpr const char* kWaitingText = "will be activated in one Minute.";
 
-FormLayout BuildAttentionLayout() {
-  FormLayout form;
-  form.name = "Attention";
-  form.caption = "System Information";
-  form.clientWidth = 4680;
-  form.clientHeight = 2220;
-  form.border = BorderStyle::FixedSingle;
-  form.centred = true;
-  form.icon = "attention";
+using K = ControlKind;
+constexpr FontRow kFonts[] = {{"MS Sans Serif", 18, false}, {"MS Sans Serif", 13.5f, false}};
+// clang-format off
+constexpr ControlRow kControls[] = {
+  // name     text          left  top   width height kind       frame tab index font flags
+  {"lblInfo", nullptr,      240,  120,  4215, 615,  K::Label,  -1,   1,  -1,   1,   kCentred | kRedText},
+  {"lblTime", kWaitingText, 120,  840,  4455, 495,  K::Label,  -1,   2,  -1,   2,   kCentred},
+  {"cmdStop", "Stop",       1680, 1560, 1215, 495,  K::Button, -1,   0,  -1,   0,   0},
+  {"Timer1",  nullptr,      0,    0,    0,    0,    K::Timer,  -1,   -1, -1,   0,   0, 1000},
+};
+// clang-format on
+constexpr int kInfoRow = 0;
 
-  ControlLayout info =
-      Place("lblInfo", ControlKind::Label, "", 240, 120, 4215, 615, 1, ShutdownTypeName(kShutdown));
-  info.font = Font{"MS Sans Serif", 18, false};
-  info.foreColor = 0x0000FF;  // red
-  info.alignment = Alignment::Centre;
-  form.controls.push_back(std::move(info));
-  ControlLayout time =
-      Place("lblTime", ControlKind::Label, "", 120, 840, 4455, 495, 2, kWaitingText);
-  time.font = Font{"MS Sans Serif", 13.5, false};
-  time.alignment = Alignment::Centre;
-  form.controls.push_back(std::move(time));
-  form.controls.push_back(
-      Place("cmdStop", ControlKind::Button, "", 1680, 1560, 1215, 495, 0, "Stop"));
-  form.controls.push_back(PlaceTimer("Timer1", true, 1000));
+constexpr FormRow kForm = {.name = "Attention",
+                           .caption = "System Information",
+                           .icon = "attention",
+                           .clientWidth = 4680,
+                           .clientHeight = 2220,
+                           .border = BorderStyle::FixedSingle,
+                           .flags = kFormCentred,
+                           .controls = kControls,
+                           .fonts = kFonts};
+
+FormLayout BuildAttentionLayout() {
+  FormLayout form = BuildLayout(kForm);
+  form.controls[kInfoRow].text = ShutdownTypeName(kShutdown);
   return form;
 }
 
@@ -55,8 +57,8 @@ void Attention::Show() {
   if (!form_) {
     form_ = platform_.windows.CreateForm(AttentionLayout());
     EventDispatcher& events = platform_.events;
-    form_->TimerNamed("Timer1").Tick = events.Wrap([this] { Timer1_Timer(); });
-    form_->ControlNamed("cmdStop").Click = events.Wrap([this] { cmdStop_Click(); });
+    form_->TimerNamed("Timer1").Tick = events.Wrap(this, &Attention::Timer1_Timer);
+    form_->ControlNamed("cmdStop").Click = events.Wrap(this, &Attention::cmdStop_Click);
     events.Raise([this] { Form_Load(); });
   } else {
     // A second warning in the same run: a count left above the limit would hide the window

@@ -26,6 +26,13 @@ class EventDispatcher {
   Handler Wrap(Handler handler);
   std::function<void(bool&)> Wrap(std::function<void(bool&)> handler);
   std::function<void(int)> Wrap(std::function<void(int)> handler);
+  // A member function of a form as its handler: one piece of code for every such handler of
+  // a class, where a lambda each would cost a std::function of its own.
+  template <typename T, typename... Args>
+  std::function<void(Args...)> Wrap(T* object, void (T::*member)(Args...)) {
+    return Wrap(std::function<void(Args...)>(
+        [object, member](Args... args) { (object->*member)(args...); }));
+  }
 
   bool InHandler() const { return depth_ > 0; }
 

@@ -4,15 +4,25 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace duskline {
 
-enum class ControlKind { Label, Frame, TextBox, DropDownList, Button, Image, Timer, Windowless };
+// One byte each, so that the layout tables stay small.
+enum class ControlKind : uint8_t {
+  Label,
+  Frame,
+  TextBox,
+  DropDownList,
+  Button,
+  Image,
+  Timer,
+  Windowless
+};
 enum class Alignment { Left, Centre, Right };
-enum class BorderStyle { Sizable, FixedSingle, FixedDialog, None };
+enum class BorderStyle : uint8_t { Sizable, FixedSingle, FixedDialog, None };
 
 struct Font {
   std::string name;
@@ -56,28 +66,55 @@ struct FormLayout {
   const ControlLayout* Find(const std::string& controlName, int index = -1) const;
 };
 
-// A control at a position (twips, relative to its container) with its tab index and text.
-inline ControlLayout Place(std::string name, ControlKind kind, std::string container, int left,
-                           int top, int width, int height, int tabIndex, std::string text = {}) {
-  ControlLayout control;
-  control.name = std::move(name);
-  control.kind = kind;
-  control.container = std::move(container);
-  control.left = left;
-  control.top = top;
-  control.width = width;
-  control.height = height;
-  control.tabIndex = tabIndex;
-  control.text = std::move(text);
-  return control;
-}
+// A form described as a constant table, turned into its FormLayout by BuildLayout: one
+// piece of code builds every form, and the tables cost far less than code that fills in
+// each control. Texts known only at run time are filled in after BuildLayout.
+struct FontRow {
+  const char* name;
+  float points;  // the sizes in use are quarters of a point, exact in a float
+  bool bold;
+};
 
-// A timer: no window, no position.
-inline ControlLayout PlaceTimer(std::string name, bool enabled, int interval) {
-  ControlLayout timer = Place(std::move(name), ControlKind::Timer, "", 0, 0, 0, 0, -1);
-  timer.enabled = enabled;
-  timer.interval = interval;
-  return timer;
-}
+enum ControlFlags : uint8_t {
+  kAutoSize = 1,
+  kCentred = 2,    // alignment centre
+  kDefault = 4,    // button pressed by Enter
+  kCancel = 8,     // button pressed by Escape
+  kTimerOff = 16,  // timer disabled at design time
+  kRedText = 32,   // fore colour red
+  kPicture = 64,   // images: the text names the picture's resource
+};
+
+struct ControlRow {
+  const char* name;
+  const char* text;                  // nullptr: none
+  int16_t left, top, width, height;  // twips
+  ControlKind kind;
+  int8_t container;  // row of the containing frame, -1 for the form itself
+  int8_t tabIndex;
+  int8_t index;
+  uint8_t font;  // 1 + row of the form's font table, 0 for the default font
+  uint8_t flags;
+  int16_t interval = 0;  // timers, milliseconds
+};
+
+enum FormFlags : uint8_t {
+  kFormCentred = 1,
+  kNoControlBox = 2,
+  kNotInTaskbar = 4,
+};
+
+struct FormRow {
+  const char* name;
+  const char* caption = nullptr;
+  const char* icon = nullptr;                 // nullptr: the program's icon
+  int16_t clientWidth = 0, clientHeight = 0;  // twips
+  BorderStyle border = BorderStyle::FixedSingle;
+  uint8_t flags = 0;
+  std::span<const ControlRow> controls = {};
+  std::span<const FontRow> fonts = {};
+};
+
+FormLayout BuildLayout(const FormRow& form);
 
 }  // namespace duskline

@@ -28,29 +28,24 @@ void Main::Start() {
 
 void Main::WireEvents() {
   EventDispatcher& events = platform_.events;
-  txtTime().Change = events.Wrap([this] { txtTime_Change(); });
-  txtTime().LostFocus = events.Wrap([this] { txtTime_LostFocus(); });
-  cmbType().Click = events.Wrap([this] { cmbType_Click(); });
-  cmbType().LostFocus = events.Wrap([this] { cmbType_LostFocus(); });
-  tmrCheck().Tick = events.Wrap([this] { tmrCheck_Timer(); });
-  tmrAutoHide().Tick = events.Wrap([this] { tmrAutoHide_Timer(); });
-  form_->ControlNamed("cmdHide").Click = events.Wrap([this] { cmdHide_Click(); });
-  form_->ControlNamed("cmdClose").Click = events.Wrap([this] { cmdClose_Click(); });
-  form_->ControlNamed("cmdAbout").Click = events.Wrap([this] { cmdAbout_Click(); });
-  form_->QueryUnload = events.Wrap([this] { Form_Unload(); });
-  platform_.tray.IconActivate = events.Wrap([this] { SysTray_IconActivate(); });
+  txtTime().Change = events.Wrap(this, &Main::txtTime_Change);
+  txtTime().LostFocus = events.Wrap(this, &Main::txtTime_LostFocus);
+  cmbType().Click = events.Wrap(this, &Main::cmbType_Click);
+  cmbType().LostFocus = events.Wrap(this, &Main::cmbType_LostFocus);
+  tmrCheck().Tick = events.Wrap(this, &Main::tmrCheck_Timer);
+  tmrAutoHide().Tick = events.Wrap(this, &Main::tmrAutoHide_Timer);
+  form_->ControlNamed("cmdHide").Click = events.Wrap(this, &Main::cmdHide_Click);
+  form_->ControlNamed("cmdClose").Click = events.Wrap(this, &Main::cmdClose_Click);
+  form_->ControlNamed("cmdAbout").Click = events.Wrap(this, &Main::cmdAbout_Click);
+  form_->QueryUnload = events.Wrap(this, &Main::Form_Unload);
+  platform_.tray.IconActivate = events.Wrap(this, &Main::SysTray_IconActivate);
 
-  using Request = std::function<void(bool&)>;
   ServiceControl& service = platform_.service;
-  service.ServiceStarted =
-      events.Wrap(Request([this](bool& success) { NTService1_ServiceStarted(success); }));
-  service.ServicePaused =
-      events.Wrap(Request([this](bool& success) { NTService1_ServicePaused(success); }));
-  service.ServiceContinued =
-      events.Wrap(Request([this](bool& success) { NTService1_ServiceContinued(success); }));
-  service.ServiceStopped = events.Wrap([this] { NTService1_ServiceStopped(); });
-  service.ConsoleAnswered = events.Wrap(
-      std::function<void(int)>([this](int answer) { ConsoleMessage_Answered(answer); }));
+  service.ServiceStarted = events.Wrap(this, &Main::NTService1_ServiceStarted);
+  service.ServicePaused = events.Wrap(this, &Main::NTService1_ServicePaused);
+  service.ServiceContinued = events.Wrap(this, &Main::NTService1_ServiceContinued);
+  service.ServiceStopped = events.Wrap(this, &Main::NTService1_ServiceStopped);
+  service.ConsoleAnswered = events.Wrap(this, &Main::ConsoleMessage_Answered);
 }
 
 void Main::Form_Load() {
@@ -75,16 +70,6 @@ void Main::Form_Load() {
   }
 }
 
-void Main::SaveSchedule() {
-  const std::string command = ProduceScheduleCommand(txtTime().Text(), cmbType().ListIndex());
-  clsProfileINI profile(platform_.ini);
-  profile.WriteProfileText(ProfilePath(), kScheduleSection, kScheduleEntry, command);
-}
-
-std::string Main::ProfilePath() const {
-  return ScheduleFilePath(platform_.app.Path());
-}
-
 void Main::txtTime_Change() {
   SetToolTip();
 }
@@ -96,19 +81,6 @@ void Main::txtTime_LostFocus() {
 }
 void Main::cmbType_LostFocus() {
   SaveSchedule();
-}
-
-TextBox& Main::txtTime() const {
-  return form_->TextBoxNamed("txtTime");
-}
-DropDownList& Main::cmbType() const {
-  return form_->DropDownListNamed("cmbType");
-}
-Timer& Main::tmrCheck() const {
-  return form_->TimerNamed("tmrCheck");
-}
-Timer& Main::tmrAutoHide() const {
-  return form_->TimerNamed("tmrAutoHide");
 }
 
 }  // namespace duskline

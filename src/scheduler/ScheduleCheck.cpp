@@ -1,7 +1,10 @@
-// The once-a-second schedule check of Main and the shut-down actions it fires.
+// The once-a-second schedule check of Main, what it calls (the saving of the schedule, the
+// controls it reads) and the shut-down actions it fires: apart from the start-up code, so
+// that a build for size can keep this at full speed.
 #include <string>
 
 #include "attention/Attention.h"
+#include "profile/clsProfileINI.h"
 #include "scheduler/ContinueOnError.h"
 #include "scheduler/Main.h"
 #include "scheduler/ScheduleCommand.h"
@@ -166,6 +169,29 @@ void Main::EnableShutdownPrivilege() {
   api.AdjustTokenPrivileges(token, false, newState, kTokenPrivilegesSize, &previousState,
                             &returnLength);
   reportIfFailed("AdjustTokenPrivileges error==");
+}
+
+void Main::SaveSchedule() {
+  const std::string command = ProduceScheduleCommand(txtTime().Text(), cmbType().ListIndex());
+  clsProfileINI profile(platform_.ini);
+  profile.WriteProfileText(ProfilePath(), kScheduleSection, kScheduleEntry, command);
+}
+
+std::string Main::ProfilePath() const {
+  return ScheduleFilePath(platform_.app.Path());
+}
+
+TextBox& Main::txtTime() const {
+  return form_->TextBoxNamed("txtTime");
+}
+DropDownList& Main::cmbType() const {
+  return form_->DropDownListNamed("cmbType");
+}
+Timer& Main::tmrCheck() const {
+  return form_->TimerNamed("tmrCheck");
+}
+Timer& Main::tmrAutoHide() const {
+  return form_->TimerNamed("tmrAutoHide");
 }
 
 }  // namespace duskline

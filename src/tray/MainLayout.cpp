@@ -7,43 +7,43 @@ namespace duskline {
 
 namespace {
 
+using K = ControlKind;
+constexpr int8_t kFrame2 = 1, kFrame1 = 6;
+// clang-format off
+constexpr ControlRow kControls[] = {
+  // name          text             left  top   width height kind             frame    tab index font flags
+  {"Label3",       nullptr,         1635, 420,  1575, 255,  K::Label,        -1,      10, -1, 0, 0},
+  {"Frame2",       nullptr,         0,    600,  3255, 1095, K::Frame,        -1,      5,  -1, 0, 0},
+  {"Label1",       "Shutdown at",   120,  240,  1215, 255,  K::Label,        kFrame2, 9,  0,  0, 0},
+  {"txtTime",      nullptr,         1440, 240,  1695, 285,  K::TextBox,      kFrame2, 7,  -1, 0, 0},
+  {"Label1",       "Shutdown Type", 120,  600,  1215, 255,  K::Label,        kFrame2, 8,  1,  0, 0},
+  {"cmbType",      nullptr,         1440, 600,  1695, 315,  K::DropDownList, kFrame2, 6,  -1, 0, 0},
+  {"Frame1",       nullptr,         0,    1680, 3255, 735,  K::Frame,        -1,      1,  -1, 0, 0},
+  {"cmdClose",     "&Close",        240,  240,  855,  375,  K::Button,       kFrame1, 4,  -1, 0, kCancel},
+  {"cmdAbout",     "&About",        1200, 240,  855,  375,  K::Button,       kFrame1, 2,  -1, 0, 0},
+  {"cmdHide",      "&Hide",         2160, 240,  855,  375,  K::Button,       kFrame1, 3,  -1, 0, kDefault},
+  {"tmrAutoHide",  nullptr,         0,    0,    0,    0,    K::Timer,        -1,      -1, -1, 0, kTimerOff, 500},
+  {"tmrCheck",     nullptr,         0,    0,    0,    0,    K::Timer,        -1,      -1, -1, 0, 0,         1000},
+  {"NTService1",   nullptr,         0,    0,    0,    0,    K::Windowless,   -1,      -1, -1, 0, 0},
+  {"SysTray",      nullptr,         0,    0,    0,    0,    K::Windowless,   -1,      -1, -1, 0, 0},
+};
+// clang-format on
+constexpr int kHomePageRow = 0, kTypeListRow = 5;
+
+constexpr FormRow kForm = {.name = "Main",
+                           .caption = "Duskline",
+                           .clientWidth = 3255,
+                           .clientHeight = 2475,
+                           .border = BorderStyle::FixedSingle,
+                           .flags = kFormCentred,
+                           .controls = kControls};
+
 FormLayout BuildMainLayout() {
-  FormLayout form;
-  form.name = "Main";
-  form.caption = "Duskline";
-  form.clientWidth = 3255;
-  form.clientHeight = 2475;
-  form.border = BorderStyle::FixedSingle;
-  form.centred = true;
-
-  using K = ControlKind;
+  FormLayout form = BuildLayout(kForm);
   // The home page where the builder gave one, else nothing.
-  form.controls.push_back(Place("Label3", K::Label, "", 1635, 420, 1575, 255, 10, HomePage()));
-  form.controls.push_back(Place("Frame2", K::Frame, "", 0, 600, 3255, 1095, 5));
-  ControlLayout label = Place("Label1", K::Label, "Frame2", 120, 240, 1215, 255, 9, "Shutdown at");
-  label.index = 0;
-  form.controls.push_back(std::move(label));
-  form.controls.push_back(Place("txtTime", K::TextBox, "Frame2", 1440, 240, 1695, 285, 7));
-  label = Place("Label1", K::Label, "Frame2", 120, 600, 1215, 255, 8, "Shutdown Type");
-  label.index = 1;
-  form.controls.push_back(std::move(label));
-  ControlLayout list = Place("cmbType", K::DropDownList, "Frame2", 1440, 600, 1695, 315, 6);
-  list.items = {ShutdownTypeName(kLogoff), ShutdownTypeName(kShutdown),
-                ShutdownTypeName(kPowerOff)};
-  form.controls.push_back(std::move(list));
-  form.controls.push_back(Place("Frame1", K::Frame, "", 0, 1680, 3255, 735, 1));
-  ControlLayout close = Place("cmdClose", K::Button, "Frame1", 240, 240, 855, 375, 4, "&Close");
-  close.isCancel = true;
-  form.controls.push_back(std::move(close));
-  form.controls.push_back(Place("cmdAbout", K::Button, "Frame1", 1200, 240, 855, 375, 2, "&About"));
-  ControlLayout hide = Place("cmdHide", K::Button, "Frame1", 2160, 240, 855, 375, 3, "&Hide");
-  hide.isDefault = true;
-  form.controls.push_back(std::move(hide));
-
-  form.controls.push_back(PlaceTimer("tmrAutoHide", false, 500));
-  form.controls.push_back(PlaceTimer("tmrCheck", true, 1000));
-  form.controls.push_back(Place("NTService1", K::Windowless, "", 0, 0, 0, 0, -1));
-  form.controls.push_back(Place("SysTray", K::Windowless, "", 0, 0, 0, 0, -1));
+  form.controls[kHomePageRow].text = HomePage();
+  form.controls[kTypeListRow].items = {ShutdownTypeName(kLogoff), ShutdownTypeName(kShutdown),
+                                       ShutdownTypeName(kPowerOff)};
   return form;
 }
 

@@ -10,36 +10,46 @@
 namespace duskline {
 namespace {
 
-// The windows' client sizes, and their controls where they belong: position and size in twips, tab
-// index where the control takes the focus, font, whether it sizes itself to its text; Enter and
-// Escape press one each of Hide and Close.
+// The windows' captions, icons, client sizes and frames, and their controls where they belong:
+// container, position and size in twips, tab index where the control takes the focus, font,
+// whether it sizes itself to its text, alignment and colour; Enter and Escape press one each of
+// Hide and Close.
 TEST(Layouts, EveryControlWhereItBelongs) {
   // clang-format off
   const std::pair<const FormLayout&, const char*> forms[] = {
-      {MainLayout(), "3255x2475 centred Label3 1635,420,1575,255 Frame2 0,600,3255,1095 Label1 120,240,1215,255 txtTime "
-          "1440,240,1695,285 [7] Label1 120,600,1215,255 cmbType 1440,600,1695,315 [6] Frame1 0,1680,3255,735 "
-          "cmdClose 240,240,855,375 [4] cmdAbout 1200,240,855,375 [2] cmdHide 2160,240,855,375 [3] "
-          "tmrAutoHide tmrCheck NTService1 SysTray "},
-      {AttentionLayout(), "4680x2220 centred lblInfo 240,120,4215,615 18 lblTime 120,840,4455,495 13.5 cmdStop "
+      {MainLayout(), "Duskline[] 3255x2475 centred Label3 1635,420,1575,255 Frame2 0,600,3255,1095 "
+          "Label1 in Frame2 120,240,1215,255 txtTime in Frame2 1440,240,1695,285 [7] Label1 in "
+          "Frame2 120,600,1215,255 cmbType in Frame2 1440,600,1695,315 [6] Frame1 0,1680,3255,735 "
+          "cmdClose in Frame1 240,240,855,375 [4] cmdAbout in Frame1 1200,240,855,375 [2] cmdHide "
+          "in Frame1 2160,240,855,375 [3] tmrAutoHide tmrCheck NTService1 SysTray "},
+      {AttentionLayout(), "System Information[attention] 4680x2220 centred lblInfo "
+          "240,120,4215,615 18 centre colour 255 lblTime 120,840,4455,495 13.5 centre cmdStop "
           "1680,1560,1215,495 [0] Timer1 "},
-      {SplashLayout(), "7380x3945 centred Frame1 30,0,7305,3855 imgLogo 40,120,7214,1305 Frame3 120,1440,3615,2295 "
-          "lblProductName 120,360,3375,375 15.75 lblPlatform 120,840,3315,390 15.75 auto lblVersion "
-          "120,1320,3255,300 12 auto lblCopyright 120,1920,3375,255 9.75 bold Frame2 3840,1440,3375,2295 "
-          "lblCompany 120,240,3135,255 9 bold lblCompany 120,600,3135,255 8.25 lblCompany 120,840,3135,255 8.25 "
-          "lblCompany 120,1200,3135,255 8.25 lblCompany 120,1440,3135,255 8.25 lblCompany 120,1680,3135,255 8.25 "
-          "lblCompany 120,1920,3135,255 8.25 "}};
+      {SplashLayout(), "[] 7380x3945 centred no box no taskbar Frame1 30,0,7305,3855 imgLogo in "
+          "Frame1 40,120,7214,1305 Frame3 in Frame1 120,1440,3615,2295 lblProductName in Frame3 "
+          "120,360,3375,375 15.75 lblPlatform in Frame3 120,840,3315,390 15.75 auto lblVersion in "
+          "Frame3 120,1320,3255,300 12 auto lblCopyright in Frame3 120,1920,3375,255 9.75 bold "
+          "centre Frame2 in Frame1 3840,1440,3375,2295 lblCompany in Frame2 120,240,3135,255 9 "
+          "bold lblCompany in Frame2 120,600,3135,255 8.25 lblCompany in Frame2 120,840,3135,255 "
+          "8.25 lblCompany in Frame2 120,1200,3135,255 8.25 lblCompany in Frame2 120,1440,3135,255 "
+          "8.25 lblCompany in Frame2 120,1680,3135,255 8.25 lblCompany in Frame2 120,1920,3135,255 "
+          "8.25 "}};
   // clang-format on
   for (const auto& [form, expected] : forms) {
     std::ostringstream text;
-    text << form.clientWidth << "x" << form.clientHeight << (form.centred ? " centred " : " ");
+    text << form.caption << "[" << form.icon << "] " << form.clientWidth << "x" << form.clientHeight
+         << (form.centred ? " centred " : " ") << (form.controlBox ? "" : "no box ")
+         << (form.showInTaskbar ? "" : "no taskbar ");
     for (const ControlLayout& c : form.controls) {
-      text << c.name << " ";
+      text << c.name << (c.container.empty() ? " " : " in " + c.container + " ");
       if (c.kind < ControlKind::Timer)
         text << c.left << "," << c.top << "," << c.width << "," << c.height << " ";
       if (c.kind >= ControlKind::TextBox && c.kind <= ControlKind::Button)
         text << "[" << c.tabIndex << "] ";
       if (c.font) text << c.font->points << (c.font->bold ? " bold " : " ");
       if (c.autoSize) text << "auto ";
+      if (c.alignment == Alignment::Centre) text << "centre ";
+      if (c.foreColor) text << "colour " << *c.foreColor << " ";
     }
     EXPECT_EQ(text.str(), expected);
   }
