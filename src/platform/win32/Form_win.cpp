@@ -99,17 +99,26 @@ class ChildWindow {
   void Create(const wchar_t* className, DWORD style, DWORD exStyle, const std::wstring& text,
               HINSTANCE instance) {
     if (layout_.kind != ControlKind::Frame) style |= WS_CLIPSIBLINGS;
-    window_ = CreateWindowExW(
-        exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, form_.Window(),
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), instance, nullptr);
+    // Made in its place with its font: moving every control afterwards delays the window.
+    const PixelRect rect = Bounds(form_.Dpi());
+    window_ =
+        CreateWindowExW(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, rect.left,
+                        rect.top, rect.width, rect.height, form_.Window(),
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), instance, nullptr);
+    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(form_.FontFor(layout_.font)), FALSE);
+    Fit();
   }
-  // Places the window and gives it the font at the form's DPI.
+  // Places the window and gives it the font at another DPI.
   virtual void Place(int dpi, HFONT font) {
-    const PixelRect rect = ControlPixels(form_.Layout(), layout_, dpi);
+    const PixelRect rect = Bounds(dpi);
     SetWindowPos(window_, nullptr, rect.left, rect.top, rect.width, rect.height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    Fit();
   }
+  virtual PixelRect Bounds(int dpi) const { return ControlPixels(form_.Layout(), layout_, dpi); }
+  // Whatever follows from the font (a label sizing itself to its text).
+  virtual void Fit() {}
   virtual void OnCommand(WORD) {}
   virtual void OnLostFocus() {}
   // The brush of a static control's background, or nullptr for the default.
@@ -218,8 +227,7 @@ class LabelControl : public Windowed<Label> {
     if (layout_.autoSize) FitText();
     RepaintBehind();
   }
-  void Place(int dpi, HFONT font) override {
-    ChildWindow::Place(dpi, font);
+  void Fit() override {
     if (layout_.autoSize) FitText();
   }
   void OnCommand(WORD code) override {
@@ -311,12 +319,17 @@ class DropDownListControl : public Windowed<DropDownList> {
     }
     Fire(Click);
   }
-  void Place(int dpi, HFONT font) override {
-    // The window's height includes the dropped list: room for every item.
-    const PixelRect rect = ControlPixels(form_.Layout(), layout_, dpi);
+  // The window's height includes the dropped list: room for every item.
+  PixelRect Bounds(int dpi) const override {
+    PixelRect rect = ChildWindow::Bounds(dpi);
     const int rows = std::max<int>(static_cast<int>(layout_.items.size()), 1) + 1;
+    rect.height *= rows + 1;
+    return rect;
+  }
+  void Place(int dpi, HFONT font) override {
     SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    SetWindowPos(window_, nullptr, rect.left, rect.top, rect.width, rect.height * (rows + 1),
+    const PixelRect rect = Bounds(dpi);
+    SetWindowPos(window_, nullptr, rect.left, rect.top, rect.width, rect.height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
   void OnCommand(WORD code) override {
@@ -426,9 +439,10 @@ Win32Form::Win32Form(const FormHost& host, const FormLayout& layout)
                             overlapped ? CW_USEDEFAULT : 0, overlapped ? CW_USEDEFAULT : 0, 0, 0,
                             owner, nullptr, host_.instance, this);
   if (window_ == nullptr) Raise(7);  // out of memory, as the host run time says it
+  dpi_ = WindowDpi(window_);
   CreateChildren();
   CreateTimers();
-  ApplyDpi(WindowDpi(window_));
+  SizeToDpi();
 }
 
 Win32Form::~Win32Form() {
@@ -531,10 +545,21 @@ void Win32Form::ApplyDpi(int dpi) {
   dpi_ = dpi;
   // The fonts of the old DPI go once every control has the new ones.
   const std::vector<HFONT> oldFonts = ChildFonts(window_);
-  for (const auto& child : children_)
-    child->Place(dpi, CreateLayoutFont(child->LayoutOf().font, dpi));
+  fonts_.clear();
+  for (const auto& child : children_) child->Place(dpi, FontFor(child->LayoutOf().font));
   for (HFONT font : oldFonts) DeleteObject(font);
+  SizeToDpi();
+}
 
+HFONT Win32Form::FontFor(const std::optional<Font>& font) {
+  for (const auto& [made, handle] : fonts_)
+    if (made == font) return handle;
+  fonts_.emplace_back(font, CreateLayoutFont(font, dpi_));
+  return fonts_.back().second;
+}
+
+void Win32Form::SizeToDpi() {
+  const int dpi = dpi_;
   const PixelRect client = ClientPixels(layout_, dpi);
   const SIZE size = WindowSizeForClient(client.width, client.height, style_, exStyle_, dpi);
   SetWindowPos(window_, nullptr, 0, 0, size.cx, size.cy,

@@ -59,6 +59,8 @@ class Win32Form : public Form {
 
   HWND Window() const { return window_; }
   int Dpi() const { return dpi_; }
+  // The font for controls with that font at the form's DPI; controls with the same share it.
+  HFONT FontFor(const std::optional<Font>& font);
   // Whether keys go through the dialog manager (tab order, Enter, Escape, mnemonics): true for
   // forms with a control that takes the focus; the others get the keys as KeyPress.
   bool UsesDialogKeys() const { return usesDialogKeys_; }
@@ -71,6 +73,7 @@ class Win32Form : public Form {
   void CreateChildren();
   void CreateTimers();
   void ApplyDpi(int dpi);
+  void SizeToDpi();
   void SetIcons();
   void Centre();
   ChildWindow* Find(const std::string& name, int index) const;
@@ -94,6 +97,7 @@ class Win32Form : public Form {
   HICON bigIcon_ = nullptr, smallIcon_ = nullptr;
   std::vector<std::unique_ptr<ChildWindow>> children_;
   std::vector<std::unique_ptr<Win32Timer>> timers_;
+  std::vector<std::pair<std::optional<Font>, HFONT>> fonts_;  // made at dpi_, owned by children
 };
 
 }  // namespace duskline::win32

@@ -143,29 +143,30 @@ HICON DrawTrayPicture(TrayPicture picture, int size) {
   return icon;
 }
 
+// The window and the pictures come with the first icon or animation: a program that stays
+// in view never needs them, and its window appears sooner without.
 TrayIconWindow::TrayIconWindow(HINSTANCE instance, ShellNotify notify)
-    : notify_(std::move(notify)) {
-  const int size = GetSystemMetrics(SM_CXSMICON);
-  for (int i = 0; i < kTrayPictureCount; ++i) {
-    icons_[static_cast<size_t>(i)] = DrawTrayPicture(static_cast<TrayPicture>(i), size);
-  }
-  RegisterWindowClass(instance, &TrayIconWindow::WindowProc);
+    : instance_(instance), notify_(std::move(notify)) {
+  data_.cbSize = sizeof data_;
+  data_.uID = kIconId;
+  data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
+  data_.uCallbackMessage = kCallbackMessage;
+  SetTipText(kDesignTimeTip);
+}
+
+HWND TrayIconWindow::Window() {
+  if (window_ != nullptr) return window_;
+  RegisterWindowClass(instance_, &TrayIconWindow::WindowProc);
   // A hidden top-level window, not a message-only one: only top-level windows hear the
   // TaskbarCreated broadcast.
-  window_ =
-      CreateWindowExW(0, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, this);
+  window_ = CreateWindowExW(0, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_,
+                            this);
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   // An elevated process (a service, say) would otherwise not hear Explorer's broadcast.
   if (window_ != nullptr)
     ChangeWindowMessageFilterEx(window_, taskbarCreated_, MSGFLT_ALLOW, nullptr);
-
-  data_.cbSize = sizeof data_;
   data_.hWnd = window_;
-  data_.uID = kIconId;
-  data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
-  data_.uCallbackMessage = kCallbackMessage;
-  data_.hIcon = IconFor(animation_.Picture());
-  SetTipText(kDesignTimeTip);
+  return window_;
 }
 
 TrayIconWindow::~TrayIconWindow() {
@@ -183,7 +184,7 @@ TrayIconWindow::~TrayIconWindow() {
 void TrayIconWindow::SetAnimationInterval(int16_t milliseconds) {
   animation_.interval = milliseconds;
   // SetTimer on a running timer's id replaces its interval.
-  if (animation_.running) SetTimer(window_, kTimerAnimation, animation_.TimerInterval(), nullptr);
+  if (animation_.running) SetTimer(Window(), kTimerAnimation, animation_.TimerInterval(), nullptr);
 }
 
 void TrayIconWindow::SetIconCode(int32_t code) {
@@ -243,7 +244,7 @@ void TrayIconWindow::ToggleAnimation() {
   animation_.frame = 0;
   animation_.running = !animation_.running;
   if (animation_.running) {
-    SetTimer(window_, kTimerAnimation, animation_.TimerInterval(), nullptr);
+    SetTimer(Window(), kTimerAnimation, animation_.TimerInterval(), nullptr);
   } else {
     KillTimer(window_, kTimerAnimation);
   }
@@ -259,6 +260,7 @@ void TrayIconWindow::AddIcon() {
 }
 
 void TrayIconWindow::ShowIcon() {
+  Window();
   data_.hIcon = IconFor(animation_.Picture());
   added_ = notify_(NIM_ADD, &data_) != FALSE;
   data_.uVersion = NOTIFYICON_VERSION_4;
@@ -271,14 +273,18 @@ void TrayIconWindow::Notify(DWORD message) {
 }
 
 void TrayIconWindow::RefreshPicture() {
+  // Without the icon the picture waits for the next add, which takes the current one.
+  if (!shown_) return;
   HICON icon = IconFor(animation_.Picture());
   if (icon == data_.hIcon) return;
   data_.hIcon = icon;
-  if (shown_) Notify(NIM_MODIFY);
+  Notify(NIM_MODIFY);
 }
 
-HICON TrayIconWindow::IconFor(TrayPicture picture) const {
-  return icons_[static_cast<size_t>(picture)];
+HICON TrayIconWindow::IconFor(TrayPicture picture) {
+  HICON& icon = icons_[static_cast<size_t>(picture)];
+  if (icon == nullptr) icon = DrawTrayPicture(picture, GetSystemMetrics(SM_CXSMICON));
+  return icon;
 }
 
 void TrayIconWindow::OnTimer() {

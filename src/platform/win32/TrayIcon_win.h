@@ -77,7 +77,8 @@ class TrayIconWindow : public TrayIcon {
 
   const TrayAnimation& Animation() const { return animation_; }
   bool IconShown() const { return shown_; }
-  HWND Window() const { return window_; }
+  // The window, made on first need.
+  HWND Window();
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -87,8 +88,9 @@ class TrayIconWindow : public TrayIcon {
   void Notify(DWORD message);
   void ShowIcon();
   void RefreshPicture();
-  HICON IconFor(TrayPicture picture) const;
+  HICON IconFor(TrayPicture picture);
 
+  HINSTANCE instance_;
   ShellNotify notify_;
   HWND window_ = nullptr;
   UINT taskbarCreated_ = 0;

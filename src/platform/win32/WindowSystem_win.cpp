@@ -13,7 +13,7 @@ constexpr UINT kDestroyFormsMessage = WM_APP + 2;
 }  // namespace
 
 Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   Win32Form::RegisterClass(instance_);
   WNDCLASSEXW hostClass{};
@@ -26,8 +26,6 @@ Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
   }
   host_ =
       CreateWindowExW(0, kHostClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance_, this);
-  owner_ = CreateWindowExW(0, kHostClass, L"Duskline", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
-                           instance_, this);
 }
 
 Win32WindowSystem::~Win32WindowSystem() {
@@ -58,6 +56,10 @@ LRESULT CALLBACK Win32WindowSystem::HostProc(HWND window, UINT message, WPARAM w
 }
 
 std::unique_ptr<Form> Win32WindowSystem::CreateForm(const FormLayout& layout) {
+  // Made with the first form that needs it: one window less before the main window shows.
+  if (!layout.showInTaskbar && owner_ == nullptr)
+    owner_ = CreateWindowExW(0, kHostClass, L"Duskline", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                             nullptr, instance_, this);
   return std::make_unique<Win32Form>(FormHost{instance_, owner_, &lastResort_}, layout);
 }
 
