@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <type_traits>
 
 #include "platform/win32/Dpi_win.h"
 #include "platform/win32/Logo_win.h"
@@ -126,6 +127,7 @@ class ChildWindow {
   virtual void Draw(const DRAWITEMSTRUCT&) {}
 
   HWND Window() const { return window_; }
+  virtual Control& AsControl() = 0;
   const ControlLayout& LayoutOf() const { return layout_; }
   int Id() const { return id_; }
 
@@ -158,6 +160,7 @@ template <typename Interface>
 class Windowed : public Interface, public ChildWindow {
  public:
   using ChildWindow::ChildWindow;
+  Control& AsControl() override { return *this; }
   bool Enabled() const override { return IsWindowEnabled(window_) != FALSE; }
   void SetEnabled(bool enabled) override { EnableWindow(window_, enabled); }
   bool Visible() const override {
@@ -640,9 +643,24 @@ HWND Win32Form::ChildHandle(const std::string& name, int index) const {
   return child ? child->Window() : nullptr;
 }
 
+namespace {
+
+// Whether the control made for that kind offers the interface T: the cast without run-time
+// type information, which the program is built without.
+template <typename T>
+constexpr bool Implements(ControlKind kind) {
+  if constexpr (std::is_same_v<T, TextBox>) return kind == ControlKind::TextBox;
+  if constexpr (std::is_same_v<T, DropDownList>) return kind == ControlKind::DropDownList;
+  if constexpr (std::is_same_v<T, Label>) return kind == ControlKind::Label;
+  return std::is_same_v<T, Control>;
+}
+
+}  // namespace
+
 template <typename T>
 T& Win32Form::Named(const std::string& name, int index, const char* kind) {
-  if (T* control = dynamic_cast<T*>(Find(name, index))) return *control;
+  ChildWindow* child = Find(name, index);
+  if (child && Implements<T>(child->LayoutOf().kind)) return static_cast<T&>(child->AsControl());
   throw RuntimeError(kErrPropertyMissing,
                      "The form " + layout_.name + " has no " + kind + " " + name);
 }
