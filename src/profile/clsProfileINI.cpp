@@ -52,8 +52,8 @@ std::string NumberText(double number) {
   } else if (exponent >= count - 1) {
     plain = digits + std::string(static_cast<size_t>(exponent - count + 1), '0');
   } else if (exponent >= 0) {
-    plain = digits;
-    plain.insert(static_cast<size_t>(exponent + 1), ".");
+    const size_t point = static_cast<size_t>(exponent + 1);
+    plain = digits.substr(0, point) + "." + digits.substr(point);
   } else {
     plain = "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
   }
