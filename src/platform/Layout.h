@@ -48,7 +48,7 @@ struct ControlLayout {
   int interval = 0;                // timers, milliseconds
   bool isDefault = false;          // button pressed by Enter
   bool isCancel = false;           // button pressed by Escape
-  std::string picture;             // resource name of an image's picture
+  std::string picture;             // name of the picture an image shows
 };
 
 struct FormLayout {
@@ -82,7 +82,7 @@ enum ControlFlags : uint8_t {
   kCancel = 8,     // button pressed by Escape
   kTimerOff = 16,  // timer disabled at design time
   kRedText = 32,   // fore colour red
-  kPicture = 64,   // images: the text names the picture's resource
+  kPicture = 64,   // images: the text names the picture
 };
 
 struct ControlRow {
