@@ -341,6 +341,14 @@ void ServiceHost::StoreParameter(const std::string& section, const std::string& 
 void ServiceHost::RunService() {
   if (dispatcher_ != nullptr) return;
   instance_ = this;
+  // Started from the message loop, after the window being loaded is shown: the dispatcher's
+  // first steps load the RPC runtime and call the manager, which slowed that window's start.
+  // A manager that started us waits far longer than one pass of the loop.
+  if (!PostMessageW(window_, kDispatchMessage, 0, 0)) StartDispatcher();
+}
+
+void ServiceHost::StartDispatcher() {
+  if (dispatcher_ != nullptr || instance_ != this) return;
   dispatcher_ = CreateThread(nullptr, 0, &ServiceHost::Dispatch, nullptr, 0, nullptr);
 }
 
@@ -479,6 +487,10 @@ LRESULT CALLBACK ServiceHost::WindowProc(HWND window, UINT message, WPARAM wPara
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   auto* self = reinterpret_cast<ServiceHost*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self != nullptr && message == kDispatchMessage) {
+    self->StartDispatcher();
+    return 0;
+  }
   if (self != nullptr && message == kConsoleMessage) {
     try {
       if (self->ConsoleAnswered) self->ConsoleAnswered(static_cast<int>(wParam));

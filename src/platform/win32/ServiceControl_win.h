@@ -85,6 +85,7 @@ class ServiceHost : public ServiceControl {
   enum class Request : WPARAM { kStart = 1, kPause, kContinue, kStop };
   static constexpr UINT kRequestMessage = WM_APP + 2;
   static constexpr UINT kConsoleMessage = WM_APP + 3;  // the console's answer in wParam
+  static constexpr UINT kDispatchMessage = WM_APP + 4;
 
   // The status sink is a parameter so that a test can play the service control manager; by
   // default it is SetServiceStatus with the handle this process was given.
@@ -126,6 +127,7 @@ class ServiceHost : public ServiceControl {
                                      LPVOID context);
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static DWORD WINAPI Dispatch(LPVOID);
+  void StartDispatcher();
 
   // Service side: hands a request to the user-interface thread and waits for its answer.
   bool Ask(Request request);
