@@ -181,13 +181,18 @@ TrayIconWindow::~TrayIconWindow() {
   }
 }
 
+// The schedule check writes the properties on every tick. SetTimer restarts a running timer's
+// count, so the same interval written again must not reach it: a 1000 ms timer restarted every
+// second would never step.
 void TrayIconWindow::SetAnimationInterval(int16_t milliseconds) {
+  if (milliseconds == animation_.interval) return;
   animation_.interval = milliseconds;
-  // SetTimer on a running timer's id replaces its interval.
+  // A new pace takes effect at once: SetTimer on a running timer's id replaces its interval.
   if (animation_.running) SetTimer(Window(), kTimerAnimation, animation_.TimerInterval(), nullptr);
 }
 
 void TrayIconWindow::SetIconCode(int32_t code) {
+  if (code == animation_.iconCode) return;
   animation_.iconCode = code;
   RefreshPicture();
 }
@@ -207,7 +212,11 @@ void CopyCut(wchar_t (&field)[N], const std::string& text) {
 }  // namespace
 
 void TrayIconWindow::SetTipText(const std::string& text) {
-  CopyCut(data_.szTip, text);
+  decltype(data_.szTip) tip{};
+  CopyCut(tip, text);
+  // Written on every change of the schedule: the same text again costs no shell call.
+  if (std::wcscmp(tip, data_.szTip) == 0) return;
+  std::wmemcpy(data_.szTip, tip, std::size(tip));
   if (shown_) Notify(NIM_MODIFY);
 }
 
@@ -224,6 +233,7 @@ void TrayIconWindow::ShowNotification(const std::string& title, const std::strin
 }
 
 void TrayIconWindow::SetAnimationMode(int16_t mode) {
+  if (mode == animation_.mode) return;
   animation_.mode = mode;
   RefreshPicture();
 }

@@ -2,6 +2,8 @@
 // Explorer restarts, its notification, forms laid out at the window's DPI and the drawn logo.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/win32/Form_win.h"
 #include "platform/win32/Logo_win.h"
 #include "platform/win32/TrayIcon_win.h"
@@ -50,6 +52,55 @@ TEST(TrayIcon, TheNotificationIsABalloonFromTheShownIcon) {
   const UINT flags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP | NIF_INFO;
   EXPECT_EQ(sent,
             std::vector<std::wstring>{std::to_wstring(flags) + L" Duskline: Shutdown at 22:30"});
+}
+
+// The schedule check writes the animation's properties and reads Animating on every tick. The
+// steps keep their pace all the same: one a second in the slow warning, four a second from the
+// switch to the last minute on; and the writes of unchanged values cost no shell call.
+TEST(TrayIcon, PropertiesWrittenEveryTickKeepTheStepsPace) {
+  int modifies = 0;
+  TrayIconWindow tray(GetModuleHandleW(nullptr), [&](DWORD message, NOTIFYICONDATAW*) {
+    if (message == NIM_MODIFY) ++modifies;
+    return TRUE;
+  });
+  tray.AddIcon();
+  // Ticks every second for the given time, pumping messages between them; returns the steps.
+  auto stepsWhileTicking = [&](int16_t interval, int16_t mode, int32_t iconCode,
+                               ULONGLONG milliseconds) {
+    const uint32_t framesBefore = tray.Animation().frame;
+    const ULONGLONG start = GetTickCount64(), end = start + milliseconds;
+    ULONGLONG nextTick = start;
+    for (ULONGLONG now = start; now < end; now = GetTickCount64()) {
+      if (now >= nextTick) {
+        tray.SetAnimationInterval(interval);
+        tray.SetAnimationMode(mode);
+        if (!tray.Animating()) tray.ToggleAnimation();
+        tray.SetIconCode(iconCode);
+        tray.SetTipText("Shutdown at 22:30");
+        nextTick += 1000;
+      }
+      MsgWaitForMultipleObjects(0, nullptr, FALSE,
+                                static_cast<DWORD>(std::min(nextTick, end) - now), QS_ALLINPUT);
+      MSG message;
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
+    return tray.Animation().frame - framesBefore;
+  };
+
+  // Restarting the timer with each write left the slow warning without a step, and the last
+  // minute with three a second.
+  const uint32_t slow = stepsWhileTicking(1000, 2, 99, 4500);
+  EXPECT_GE(slow, 3u);
+  EXPECT_LE(slow, 5u);
+  // The tooltip's first write is a change.
+  const int modifiesAfterSlow = modifies;
+  EXPECT_LE(modifiesAfterSlow, static_cast<int>(slow) + 1);
+  const uint32_t fast = stepsWhileTicking(250, 3, 2, 4500);
+  EXPECT_GE(fast, 16u);
+  EXPECT_LE(fast, 19u);
+  // Each step shows the other picture: one shell call a step, none for the writes (the switch
+  // to the last minute may change the picture once).
+  EXPECT_LE(modifies - modifiesAfterSlow, static_cast<int>(fast) + 1);
 }
 
 TEST(Form, TheLayoutsTwipsBecomePixelsAtTheWindowsDpi) {
