@@ -16,6 +16,20 @@ import time
 WINE_RUN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts",
                         "wine-run")
 SERVICE_KEY = r"HKLM\System\CurrentControlSet\Services\Orvanta Vesperon"
+WINE32 = "/usr/lib/wine/wine"
+
+
+def runs_32bit_code():
+    """Whether Wine's 32-bit loader runs here: installed, on a kernel that runs 32-bit code."""
+    try:
+        return subprocess.run([WINE32, "--version"], stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL).returncode == 0
+    except OSError:
+        return False
+
+
+# The wine command prefers the 32-bit loader and fails with it where it cannot run.
+WINE = "wine" if runs_32bit_code() else "/usr/lib/wine/wine64"
 
 
 class Failed(Exception):
@@ -41,7 +55,7 @@ def wine(*command, log=None, **env):
 
 def registry(key, value):
     """The data of a registry value, or None when it is not there."""
-    code, text = wine("wine", "reg", "query", key, "/v", value)
+    code, text = wine(WINE, "reg", "query", key, "/v", value)
     found = re.search(re.escape(value) + r"\s+REG_\w+\s+(.*?)\s*$", text, re.MULTILINE)
     return found.group(1) if code == 0 and found else None
 
@@ -63,12 +77,12 @@ class Session:
         path = os.path.join(self.folder, "Vesperon.ini")
         return open(path).read() if os.path.exists(path) else None
 
-    def start(self, *arguments, fake_time=None, relay=False):
+    def start(self, *arguments, fake_time=None, relay=False, channels="-all"):
         check(self.windows() == {}, "windows of an earlier run are still open")
         if relay:  # the relay trace shows ExitWindowsEx alone
-            wine("wine", "reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/t",
+            wine(WINE, "reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/t",
                  "REG_SZ", "/d", "user32.ExitWindowsEx", "/f")
-        env = dict(os.environ, WINEDEBUG="+relay" if relay else "-all")
+        env = dict(os.environ, WINEDEBUG="+relay" if relay else channels)
         command = [WINE_RUN, self.program, *arguments]
         if fake_time:
             # Only the clock of the program is set; file times and timers stay real.
@@ -205,8 +219,8 @@ def install_run_uninstall(session):
     # registered with Wine's sc instead.
     run_switch(session, "-install", "Orvanta Duskline konnte nicht installiert werden.")
     check(registry(SERVICE_KEY, "ImagePath") is None, "registered although refused")
-    image = '"%s"' % wine("winepath", "-w", session.program)[1].strip()
-    check(wine("wine", "sc", "create", "Orvanta Vesperon", "binpath=", image, "type=", "own",
+    image = '"%s"' % wine(WINE, "winepath.exe", "-w", session.program)[1].strip()
+    check(wine(WINE, "sc", "create", "Orvanta Vesperon", "binpath=", image, "type=", "own",
                "type=", "interact", "displayname=", "Orvanta Duskline")[0] == 0, "sc create")
     # A fresh wineserver, so that the service manager and the service inherit the trace
     # channel and write the event-log entries into our log.
@@ -241,6 +255,13 @@ def main():
         parser.add_argument(name, required=True, type=os.path.abspath)
     parser.add_argument("--real-clock", action="store_true")
     args = parser.parse_args()
+    with open(args.program, "rb") as program:
+        header = program.read(4096)
+    pe = int.from_bytes(header[60:64], "little")
+    if header[pe + 4:pe + 6] != b"\x64\x86" and not runs_32bit_code():
+        print("not run: this machine's kernel cannot run 32-bit code, so Wine cannot run the "
+              "32-bit program")
+        return 77
     os.environ.update(WINEPREFIX=args.prefix, WINEDLLOVERRIDES="mscoree,mshtml=")
     session = Session(args, args.scenario, "[Command]\r\nCode=07:30 1\r\n"
                       if args.scenario == "startup_from_ini" else None)
@@ -252,7 +273,7 @@ def main():
     finally:
         session.close()
         if registry(SERVICE_KEY, "ImagePath") is not None:
-            wine("wine", "sc", "delete", "Orvanta Vesperon")
+            wine(WINE, "sc", "delete", "Orvanta Vesperon")
     print("passed: " + args.scenario)
     return 0
 

@@ -23,6 +23,12 @@ fail() {
 }
 
 report reproducible scripts/package --check
+if ! env -u LD_PRELOAD /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  # The installer is a 32-bit program, and Wine runs those with its 32-bit loader.
+  echo "release: installer: not run: this machine cannot run 32-bit code (Wine's 32-bit" \
+    "loader, wine32, on a kernel with IA-32 emulation)"
+  exit $status
+fi
 x64=$root/build/package/x64/duskline.exe
 setup=$(ls "$root"/dist/Duskline-*-setup.exe)
 probe=$root/build/win64/tests/e2e/duskline_probe.exe
