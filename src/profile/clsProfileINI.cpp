@@ -1,5 +1,6 @@
 #include "profile/clsProfileINI.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -12,10 +13,6 @@ namespace {
 
 // Every read is made through a receive buffer of this size.
 constexpr uint32_t kReceiveBufferSize = 2048;
-
-// Valid dates run from 1 January 100 to 31 December 9999 (as day serials).
-constexpr double kFirstDateSerial = -657434;
-constexpr double kLastDateSerial = 2958465;
 
 std::string TrimBlanks(const std::string& text) {
   size_t first = text.find_first_not_of(' ');
@@ -62,39 +59,16 @@ std::string NumberText(double number) {
   return sign.size() + plain.size() <= exponentForm.size() ? sign + plain : exponentForm;
 }
 
-// Days since 1 January 1970 of a date of the proleptic Gregorian calendar.
-long long DaysFromCivil(long long y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const long long era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<long long>(doe) - 719468;
+// Day serials count from 30 December 1899.
+constexpr std::chrono::sys_days kSerialEpoch{std::chrono::year{1899} / 12 / 30};
+
+constexpr double DaySerial(std::chrono::year_month_day date) {
+  return static_cast<double>((std::chrono::sys_days{date} - kSerialEpoch).count());
 }
 
-void CivilFromDays(long long z, int& year, int& month, int& day) {
-  z += 719468;
-  const long long era = (z >= 0 ? z : z - 146096) / 146097;
-  const unsigned doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  year = static_cast<int>(static_cast<long long>(yoe) + era * 400 + (month <= 2));
-}
-
-// The day serial counts from 30 December 1899.
-const long long kSerialEpochDays = DaysFromCivil(1899, 12, 30);
-
-bool IsLeap(int y) {
-  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
-int DaysInMonth(int y, int m) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
-}
+// Valid dates run from 1 January 100 to 31 December 9999.
+constexpr double kFirstDateSerial = DaySerial(std::chrono::year{100} / 1 / 1);
+constexpr double kLastDateSerial = DaySerial(std::chrono::year{9999} / 12 / 31);
 
 // Reads up to four digits; false when there is none.
 bool ReadField(const std::string& text, size_t& pos, int& value, size_t& digits) {
@@ -123,7 +97,9 @@ bool ReadTime(const std::string& text, size_t pos, double& fraction) {
   }
   if (pos != text.size() || count < 2) return false;
   if (field[0] > 23 || field[1] > 59 || field[2] > 59) return false;
-  fraction = (field[0] * 3600 + field[1] * 60 + field[2]) / 86400.0;
+  using namespace std::chrono;
+  fraction = duration<double, days::period>(hours{field[0]} + minutes{field[1]} + seconds{field[2]})
+                 .count();
   return true;
 }
 
@@ -236,11 +212,11 @@ ProfileValue ProfileListControl::List(int16_t) const {
 
 std::string FormatDateMmDdYyyy(DateValue date) {
   if (!(date.serial >= kFirstDateSerial && date.serial < kLastDateSerial + 1)) Raise(kErrOverflow);
-  int year = 0, month = 0, day = 0;
-  CivilFromDays(kSerialEpochDays + static_cast<long long>(std::trunc(date.serial)), year, month,
-                day);
+  const std::chrono::days whole{static_cast<long long>(std::trunc(date.serial))};
+  const std::chrono::year_month_day ymd{kSerialEpoch + whole};
   char text[40];
-  std::snprintf(text, sizeof text, "%02d/%02d/%04d", month, day, year);
+  std::snprintf(text, sizeof text, "%02u/%02u/%04d", static_cast<unsigned>(ymd.month()),
+                static_cast<unsigned>(ymd.day()), static_cast<int>(ymd.year()));
   return text;
 }
 
@@ -269,15 +245,17 @@ bool DateFromText(const std::string& text, DateValue& date) {
     day = field[1];
     year = TwoDigitYear(field[2], digits[2]);
   }
-  if (year < 100 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month))
-    return false;
+  // Both month and day have at most two digits here, within what chrono's types hold.
+  const std::chrono::year_month_day ymd{std::chrono::year{year},
+                                        std::chrono::month{static_cast<unsigned>(month)},
+                                        std::chrono::day{static_cast<unsigned>(day)}};
+  if (year < 100 || !ymd.ok()) return false;
   double fraction = 0;
   if (pos < s.size()) {
     if (s[pos] != ' ') return false;
     if (!ReadTime(s, s.find_first_not_of(' ', pos), fraction)) return false;
   }
-  date =
-      DateValue{static_cast<double>(DaysFromCivil(year, month, day) - kSerialEpochDays) + fraction};
+  date = DateValue{DaySerial(ymd) + fraction};
   return true;
 }
 
@@ -303,9 +281,12 @@ std::string GeneralText(const ProfileValue& aValue) {
           if (fraction != 0) {
             long seconds = std::lround(fraction * 86400);
             if (seconds >= 86400) seconds = 86399;
+            const std::chrono::hh_mm_ss clock{std::chrono::seconds{seconds}};
             char time[40];
-            std::snprintf(time, sizeof time, "%02ld:%02ld:%02ld", seconds / 3600, seconds / 60 % 60,
-                          seconds % 60);
+            std::snprintf(time, sizeof time, "%02d:%02d:%02d",
+                          static_cast<int>(clock.hours().count()),
+                          static_cast<int>(clock.minutes().count()),
+                          static_cast<int>(clock.seconds().count()));
             text += text.empty() ? time : std::string(" ") + time;
           }
           return text;
