@@ -73,13 +73,16 @@ upgrade_keeps_settings() {
   run_setup /S || fail "setup exit code $?"
   grep -q '^Code=07:15 0' "$dir/Vesperon.ini" || fail "Vesperon.ini replaced"
 }
-malformed_schedule_refused() {
-  for bad in "25:00 1" "22:30 3" "2230 1" "7:30 1" ""; do
-    run_setup /S "/SCHEDULE=$bad" '/D=C:\Other'
+refused() {  # refused OPTION VALUE...: each value exits with 2 and installs nothing
+  local option=$1 bad
+  shift
+  for bad in "$@"; do
+    run_setup /S "$option=$bad" '/D=C:\Other'
     [ $? = 2 ] || fail "\"$bad\" not refused"
     [ ! -e "$c/Other" ] || fail "\"$bad\" installed"
   done
 }
+malformed_schedule_refused() { refused /SCHEDULE "25:00 1" "22:30 3" "2230 1" "7:30 1" ""; }
 days_written() {
   run_setup /S "/DAYS=Mon Tue Wed Thu Fri" || fail "setup exit code $?"
   [ "$(tr -d '\r' <"$dir/Vesperon.ini")" = $'[Command]\nCode=07:15 0\nDays=Mon Tue Wed Thu Fri' ] ||
@@ -87,13 +90,7 @@ days_written() {
   run_setup /S "/DAYS=Mon Tue Wed Thu Fri Sat Sun" || fail "setup exit code $?"
   ! grep -q '^Days=' "$dir/Vesperon.ini" || fail "every day kept a Days key"
 }
-malformed_days_refused() {
-  for bad in "Tue Mon" "Mon Mon" "mon" "Mon  Tue" ""; do
-    run_setup /S "/DAYS=$bad" '/D=C:\Other'
-    [ $? = 2 ] || fail "\"$bad\" not refused"
-    [ ! -e "$c/Other" ] || fail "\"$bad\" installed"
-  done
-}
+malformed_days_refused() { refused /DAYS "Tue Mon" "Mon Mon" "mon" "Mon  Tue" ""; }
 service_blocks_uninstall() {
   local service='HKLM\System\CurrentControlSet\Services\Orvanta Vesperon'
   wine reg add "$service" /v ImagePath /d "\"$winedir\\duskline.exe\"" /f >/dev/null
