@@ -120,7 +120,8 @@ DaySet Main::ChosenDays() const {
   return days;
 }
 
-// Every day is the key's absence, so a file that never had other days keeps none.
+// Every day is the key's absence, so a file that never had other days keeps none. The INI
+// function removes a key given no value; clsProfileINI only writes values.
 void Main::SaveDays() {
   const DaySet days = ChosenDays();
   const std::optional<std::string> value =

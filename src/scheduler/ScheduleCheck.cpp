@@ -183,7 +183,7 @@ void Main::SaveSchedule() {
 }
 
 bool Main::IsChosenDay() const {
-  return (ChosenDays() >> Weekday(platform_.clock.Now())) & 1;
+  return chkDay(Weekday(platform_.clock.Now())).Value();
 }
 
 std::string Main::ProfilePath() const {
