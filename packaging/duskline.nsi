@@ -42,6 +42,7 @@ UninstPage uninstConfirm
 UninstPage instfiles
 
 Var Schedule
+Var Days
 
 ; $0 is the schedule; sets $1 to 1 when it reads HH:MM, one blank and a type 0, 1 or 2.
 Function CheckSchedule
@@ -81,12 +82,39 @@ Function CheckSchedule
   ${EndIf}
 FunctionEnd
 
+; $0 is the days; sets $1 to 1 when they are names of Mon Tue Wed Thu Fri Sat Sun, written as
+; here, in this order, each at most once, one blank between two.
+Function CheckDays
+  StrCpy $1 0
+  StrCpy $2 0  ; the first day of the week the next name may be
+  StrCpy $3 $0  ; what is left to read
+  ${Do}
+    StrCpy $4 $3 3  ; the next name
+    StrCpy $5 $3 1 3  ; what follows it: a blank, or nothing at the end
+    StrCpy $3 $3 "" 4
+    ${Do}
+      ${If} $2 >= 7
+        Return
+      ${EndIf}
+      IntOp $6 $2 * 3
+      StrCpy $6 "MonTueWedThuFriSatSun" 3 $6
+      IntOp $2 $2 + 1
+    ${LoopUntil} $6 S== $4
+    ${If} $5 == ""
+      StrCpy $1 1
+      Return
+    ${ElseIf} $5 != " "
+      Return
+    ${EndIf}
+  ${Loop}
+FunctionEnd
+
 Function .onInit
-  ${GetParameters} $0
+  ${GetParameters} $R0
   ; A value with a blank comes quoted as a whole ("/SCHEDULE=22:30 1") or not at all.
-  ${WordReplace} $0 '"' "" "+" $0
+  ${WordReplace} $R0 '"' "" "+" $R0
   ClearErrors
-  ${GetOptions} $0 "/SCHEDULE=" $Schedule
+  ${GetOptions} $R0 "/SCHEDULE=" $Schedule
   ${IfNot} ${Errors}
     StrCpy $0 $Schedule
     Call CheckSchedule
@@ -94,6 +122,19 @@ Function .onInit
       MessageBox MB_OK|MB_ICONSTOP "/SCHEDULE= needs a time HH:MM, one blank and a type \
           (0 log off, 1 shut down, 2 power off), for example /SCHEDULE=22:30 1.$\r$\n\
           It was given: $Schedule$\r$\nNothing was installed." /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $R0 "/DAYS=" $Days
+  ${IfNot} ${Errors}
+    StrCpy $0 $Days
+    Call CheckDays
+    ${If} $1 != 1
+      MessageBox MB_OK|MB_ICONSTOP "/DAYS= needs one or more of Mon Tue Wed Thu Fri Sat Sun, \
+          written so, in this order, each at most once, one blank between two, for example \
+          /DAYS=Mon Tue Wed Thu Fri.$\r$\nIt was given: $Days$\r$\nNothing was installed." /SD IDOK
       SetErrorLevel 2
       Quit
     ${EndIf}
@@ -142,9 +183,15 @@ Section
   ${EndIf}
   File "${STAGE}\README.txt"
   File "${STAGE}\LICENSE.txt"
-  ; An existing Vesperon.ini stays as it is unless a schedule was given.
+  ; An existing Vesperon.ini stays as it is unless a schedule or days were given.
   ${If} $Schedule != ""
     WriteINIStr "$INSTDIR\Vesperon.ini" "Command" "Code" $Schedule
+  ${EndIf}
+  ; Every day is no key at all, as the program writes it.
+  ${If} $Days == "Mon Tue Wed Thu Fri Sat Sun"
+    DeleteINIStr "$INSTDIR\Vesperon.ini" "Command" "Days"
+  ${ElseIf} $Days != ""
+    WriteINIStr "$INSTDIR\Vesperon.ini" "Command" "Days" $Days
   ${EndIf}
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\Duskline.lnk" "$INSTDIR\duskline.exe"

@@ -26,7 +26,7 @@ class Control {
   virtual bool Visible() const = 0;
   virtual void SetVisible(bool visible) = 0;
 
-  Handler Click;  // labels, frames, images and buttons
+  Handler Click;  // labels, frames, images, buttons and toggles
 };
 
 class TextBox : public Control {
@@ -47,6 +47,16 @@ class DropDownList : public Control {
   // Raises 380 for an index outside -1..ListCount()-1, otherwise selects it and raises
   // Click when the selection is new.
   virtual void SetListIndex(int index) = 0;
+
+  Handler LostFocus;
+};
+
+// In or out; the user's click flips it and raises Click.
+class Toggle : public Control {
+ public:
+  virtual bool Value() const = 0;
+  // Raises Click when the value differs from the current one.
+  virtual void SetValue(bool pressed) = 0;
 
   Handler LostFocus;
 };
@@ -83,13 +93,14 @@ class Form {
   virtual TextBox& TextBoxNamed(const std::string& name) = 0;
   virtual DropDownList& DropDownListNamed(const std::string& name) = 0;
   virtual Label& LabelNamed(const std::string& name, int index = -1) = 0;
+  virtual Toggle& ToggleNamed(const std::string& name, int index = -1) = 0;
   // Buttons, frames and images: the common part is all the forms use of them.
   virtual Control& ControlNamed(const std::string& name, int index = -1) = 0;
   virtual Timer& TimerNamed(const std::string& name) = 0;
 
-  Handler Click;                         // a click on the bare form
-  std::function<void(int)> KeyPress;     // a key that produces a character
-  Handler QueryUnload;                   // the user closed the window (close box, Alt+F4)
+  Handler Click;                      // a click on the bare form
+  std::function<void(int)> KeyPress;  // a key that produces a character
+  Handler QueryUnload;                // the user closed the window (close box, Alt+F4)
 };
 
 // Creates forms and shows message boxes.

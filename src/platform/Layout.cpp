@@ -44,6 +44,7 @@ FormLayout BuildLayout(const FormRow& row) {
     control.autoSize = r.flags & kAutoSize;
     control.isDefault = r.flags & kDefault;
     control.isCancel = r.flags & kCancel;
+    control.pressed = r.flags & kPressed;
   }
   return form;
 }

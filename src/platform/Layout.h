@@ -17,6 +17,7 @@ enum class ControlKind : uint8_t {
   TextBox,
   DropDownList,
   Button,
+  Toggle,  // a check box drawn as a push button that stays in or out
   Image,
   Timer,
   Windowless
@@ -48,6 +49,7 @@ struct ControlLayout {
   int interval = 0;                // timers, milliseconds
   bool isDefault = false;          // button pressed by Enter
   bool isCancel = false;           // button pressed by Escape
+  bool pressed = false;            // toggles: in at design time
   std::string picture;             // name of the picture an image shows
 };
 
@@ -83,6 +85,7 @@ enum ControlFlags : uint8_t {
   kTimerOff = 16,  // timer disabled at design time
   kRedText = 32,   // fore colour red
   kPicture = 64,   // images: the text names the picture
+  kPressed = 128,  // toggles: in at design time
 };
 
 struct ControlRow {

@@ -32,6 +32,10 @@ void Main::WireEvents() {
   txtTime().LostFocus = events.Wrap(this, &Main::txtTime_LostFocus);
   cmbType().Click = events.Wrap(this, &Main::cmbType_Click);
   cmbType().LostFocus = events.Wrap(this, &Main::cmbType_LostFocus);
+  for (int day = 0; day < kDaysInWeek; ++day) {
+    chkDay(day).Click = events.Wrap([this, day] { chkDay_Click(day); });
+    chkDay(day).LostFocus = events.Wrap(this, &Main::chkDay_LostFocus);
+  }
   tmrCheck().Tick = events.Wrap(this, &Main::tmrCheck_Timer);
   tmrAutoHide().Tick = events.Wrap(this, &Main::tmrAutoHide_Timer);
   form_->ControlNamed("cmdHide").Click = events.Wrap(this, &Main::cmdHide_Click);
@@ -57,14 +61,18 @@ void Main::Form_Load() {
     RunServiceCommands(arguments);
 
     std::string source = arguments;
+    std::string storedDays;  // a schedule on the command line applies every day
     if (source.empty()) {
       clsProfileINI profile(platform_.ini);
       source =
           profile.GetProfileText(ProfilePath(), kScheduleSection, kScheduleEntry, kDefaultSchedule);
+      storedDays = profile.GetProfileText(ProfilePath(), kScheduleSection, kDaysEntry, "");
     }
     const ScheduleParts schedule = ParseScheduleCommand(source);
     txtTime().SetText(schedule.timeText);
     cmbType().SetListIndex(schedule.typeIndex);
+    SetChosenDays(DaysFromStored(storedDays));
+    gblnDaysChanged_ = false;  // loaded, not changed: the file keeps its value
   } catch (const RuntimeError& error) {
     ReportLoadError(error);
   }
@@ -81,6 +89,49 @@ void Main::txtTime_LostFocus() {
 }
 void Main::cmbType_LostFocus() {
   SaveSchedule();
+}
+
+void Main::chkDay_Click(int day) {
+  // A schedule for no day could not be stored (no key means every day): the last day stays.
+  if (ChosenDays() == 0) return chkDay(day).SetValue(true);
+  gblnDaysChanged_ = true;
+  SetToolTip();
+}
+void Main::chkDay_LostFocus() {
+  SaveSchedule();
+}
+
+DaySet Main::DaysFromStored(const std::string& value) {
+  if (value.empty()) return kEveryDay;
+  if (const std::optional<DaySet> days = ParseDays(value)) return *days;
+  WriteWarningEntry(ProfilePath() + ": " + kDaysEntry + "=" + value +
+                    " names no day of the week (Mon to Sun); the schedule applies every day.");
+  return kEveryDay;
+}
+
+void Main::SetChosenDays(DaySet days) {
+  for (int day = 0; day < kDaysInWeek; ++day) chkDay(day).SetValue((days >> day) & 1);
+}
+
+DaySet Main::ChosenDays() const {
+  DaySet days = 0;
+  for (int day = 0; day < kDaysInWeek; ++day)
+    if (chkDay(day).Value()) days |= static_cast<DaySet>(1 << day);
+  return days;
+}
+
+// Every day is the key's absence, so a file that never had other days keeps none. The INI
+// function removes a key given no value; clsProfileINI only writes values.
+void Main::SaveDays() {
+  const DaySet days = ChosenDays();
+  const std::optional<std::string> value =
+      days == kEveryDay ? std::nullopt : std::optional(StoredDays(days));
+  platform_.ini.WritePrivateProfileString(kScheduleSection, kDaysEntry, value, ProfilePath());
+  gblnDaysChanged_ = false;
+}
+
+Toggle& Main::chkDay(int day) const {
+  return form_->ToggleNamed("chkDay", day);
 }
 
 }  // namespace duskline

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "scheduler/ChosenDays.h"
 
 namespace duskline {
 
@@ -33,7 +34,8 @@ class Main {
   // Start-up (scheduler/): the load event with its error trap.
   void Form_Load();
 
-  // The schedule as stored: writes the ScheduleCommand the controls hold now.
+  // The schedule as stored: writes the ScheduleCommand the controls hold now, and the days
+  // when the user changed them.
   void SaveSchedule();
 
   // The once-a-second schedule check.
@@ -50,6 +52,12 @@ class Main {
   void cmbType_Click();
   void txtTime_LostFocus();
   void cmbType_LostFocus();
+  void chkDay_Click(int day);
+  void chkDay_LostFocus();
+
+  // The days the toggles hold, and whether today is one of them.
+  DaySet ChosenDays() const;
+  bool IsChosenDay() const;
 
   // Service host (service/).
   void NTService1_ServiceStarted(bool& success);
@@ -86,6 +94,11 @@ class Main {
   // The trap of the four service handlers.
   void ReportServiceError(const RuntimeError& error);
   void WriteStatusEntry(const std::string& text);
+  void WriteWarningEntry(const std::string& text);
+  // The stored days: empty is every day, and so is a value that names no day, with a warning.
+  DaySet DaysFromStored(const std::string& value);
+  void SetChosenDays(DaySet days);
+  void SaveDays();
   void WireEvents();
   void ShowAttention();
   // Starts the tray animation; the first start of a warning also shows a notification.
@@ -98,6 +111,7 @@ class Main {
   DropDownList& cmbType() const;
   Timer& tmrCheck() const;
   Timer& tmrAutoHide() const;
+  Toggle& chkDay(int day) const;
 
   Platform& platform_;
   std::unique_ptr<Form> form_;
@@ -106,6 +120,8 @@ class Main {
   int32_t glngWhichWindows32_ = 0;
   bool gblnAttentionShown_ = false;
   bool gblnWarningNotified_ = false;
+  // The user changed the days since they were loaded or saved.
+  bool gblnDaysChanged_ = false;
 };
 
 }  // namespace duskline

@@ -54,10 +54,14 @@ void Main::tmrCheck_Timer() {
   ContinueOnError([&] { scheduledOfDay = MinuteOfDay(scheduledHour, scheduledMinute); });
   ContinueOnError([&] { currentOfDay = MinuteOfDay(currentHour, currentMinute); });
 
+  // A day not chosen idles all day: no warning phase and no action.
+  bool chosenDay = true;
+  ContinueOnError([&] { chosenDay = IsChosenDay(); });
+
   bool visible = false;
   ContinueOnError([&] { visible = form_->Visible(); });
   if (!visible) {
-    const int32_t difference = scheduledOfDay - currentOfDay;
+    const int32_t difference = chosenDay ? scheduledOfDay - currentOfDay : 0;  // 0: idle
     if (difference >= 2 && difference <= 5) {
       StartWarningAnimation(1000, 2);
     } else if (difference == 1) {
@@ -77,7 +81,7 @@ void Main::tmrCheck_Timer() {
     }
   }
 
-  if (currentHour == scheduledHour && currentMinute == scheduledMinute) {
+  if (chosenDay && currentHour == scheduledHour && currentMinute == scheduledMinute) {
     ContinueOnError([&] { tmrCheck().SetEnabled(false); });
     ContinueOnError([&] { tray.RemoveIcon(); });
     ContinueOnError([&] {
@@ -175,6 +179,11 @@ void Main::SaveSchedule() {
   const std::string command = ProduceScheduleCommand(txtTime().Text(), cmbType().ListIndex());
   clsProfileINI profile(platform_.ini);
   profile.WriteProfileText(ProfilePath(), kScheduleSection, kScheduleEntry, command);
+  if (gblnDaysChanged_) SaveDays();
+}
+
+bool Main::IsChosenDay() const {
+  return chkDay(Weekday(platform_.clock.Now())).Value();
 }
 
 std::string Main::ProfilePath() const {

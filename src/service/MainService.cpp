@@ -11,6 +11,9 @@ constexpr int16_t kStatusEventType = 4;
 constexpr int32_t kStatusEventId = 110;
 constexpr int16_t kErrorEventType = 109;
 constexpr int32_t kErrorEventId = 1;
+// EVENTLOG_WARNING_TYPE, with the message of its own in the event-log messages.
+constexpr int16_t kWarningEventType = 2;
+constexpr int32_t kWarningEventId = 111;
 
 }  // namespace
 
@@ -72,6 +75,10 @@ void Main::WriteStatusEntry(const std::string& text) {
   platform_.service.WriteEventLogEntry(kStatusEventType, kStatusEventId, text);
 }
 
+void Main::WriteWarningEntry(const std::string& text) {
+  platform_.service.WriteEventLogEntry(kWarningEventType, kWarningEventId, text);
+}
+
 void Main::NTService1_ServiceStarted(bool& success) {
   try {
     success = true;
@@ -79,6 +86,7 @@ void Main::NTService1_ServiceStarted(bool& success) {
     form_->ControlNamed("Frame1").SetVisible(false);
     txtTime().SetEnabled(false);
     cmbType().SetEnabled(false);
+    for (int day = 0; day < kDaysInWeek; ++day) chkDay(day).SetEnabled(false);
     WriteStatusEntry("Service started");
   } catch (const RuntimeError& error) {
     ReportServiceError(error);

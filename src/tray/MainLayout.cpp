@@ -1,5 +1,6 @@
 // The main window's layout: caption, size in twips, controls with their texts and timers.
 #include "about/BuildInfo.h"
+#include "scheduler/ChosenDays.h"
 #include "scheduler/Main.h"
 #include "scheduler/ScheduleCommand.h"
 
@@ -8,17 +9,25 @@ namespace duskline {
 namespace {
 
 using K = ControlKind;
-constexpr int8_t kFrame2 = 1, kFrame1 = 6;
+constexpr int8_t kFrame2 = 1, kFrame1 = 13;
 // clang-format off
 constexpr ControlRow kControls[] = {
   // name          text             left  top   width height kind             frame    tab index font flags
   {"Label3",       nullptr,         1635, 420,  1575, 255,  K::Label,        -1,      10, -1, 0, 0},
-  {"Frame2",       nullptr,         0,    600,  3255, 1095, K::Frame,        -1,      5,  -1, 0, 0},
+  {"Frame2",       nullptr,         0,    600,  3255, 1515, K::Frame,        -1,      5,  -1, 0, 0},
   {"Label1",       "Shutdown at",   120,  240,  1215, 255,  K::Label,        kFrame2, 9,  0,  0, 0},
   {"txtTime",      nullptr,         1440, 240,  1695, 285,  K::TextBox,      kFrame2, 7,  -1, 0, 0},
   {"Label1",       "Shutdown Type", 120,  600,  1215, 255,  K::Label,        kFrame2, 8,  1,  0, 0},
   {"cmbType",      nullptr,         1440, 600,  1695, 315,  K::DropDownList, kFrame2, 6,  -1, 0, 0},
-  {"Frame1",       nullptr,         0,    1680, 3255, 735,  K::Frame,        -1,      1,  -1, 0, 0},
+  // The days in one row below the type; their names are filled in below.
+  {"chkDay",       nullptr,         120,  1020, 430,  315,  K::Toggle,       kFrame2, 11, 0,  0, kPressed},
+  {"chkDay",       nullptr,         550,  1020, 430,  315,  K::Toggle,       kFrame2, 12, 1,  0, kPressed},
+  {"chkDay",       nullptr,         980,  1020, 430,  315,  K::Toggle,       kFrame2, 13, 2,  0, kPressed},
+  {"chkDay",       nullptr,         1410, 1020, 430,  315,  K::Toggle,       kFrame2, 14, 3,  0, kPressed},
+  {"chkDay",       nullptr,         1840, 1020, 430,  315,  K::Toggle,       kFrame2, 15, 4,  0, kPressed},
+  {"chkDay",       nullptr,         2270, 1020, 430,  315,  K::Toggle,       kFrame2, 16, 5,  0, kPressed},
+  {"chkDay",       nullptr,         2700, 1020, 430,  315,  K::Toggle,       kFrame2, 17, 6,  0, kPressed},
+  {"Frame1",       nullptr,         0,    2100, 3255, 735,  K::Frame,        -1,      1,  -1, 0, 0},
   {"cmdClose",     "&Close",        240,  240,  855,  375,  K::Button,       kFrame1, 4,  -1, 0, kCancel},
   {"cmdAbout",     "&About",        1200, 240,  855,  375,  K::Button,       kFrame1, 2,  -1, 0, 0},
   {"cmdHide",      "&Hide",         2160, 240,  855,  375,  K::Button,       kFrame1, 3,  -1, 0, kDefault},
@@ -28,12 +37,12 @@ constexpr ControlRow kControls[] = {
   {"SysTray",      nullptr,         0,    0,    0,    0,    K::Windowless,   -1,      -1, -1, 0, 0},
 };
 // clang-format on
-constexpr int kHomePageRow = 0, kTypeListRow = 5;
+constexpr int kHomePageRow = 0, kTypeListRow = 5, kFirstDayRow = 6;
 
 constexpr FormRow kForm = {.name = "Main",
                            .caption = "Duskline",
                            .clientWidth = 3255,
-                           .clientHeight = 2475,
+                           .clientHeight = 2895,
                            .border = BorderStyle::FixedSingle,
                            .flags = kFormCentred,
                            .controls = kControls};
@@ -44,6 +53,7 @@ FormLayout BuildMainLayout() {
   form.controls[kHomePageRow].text = HomePage();
   form.controls[kTypeListRow].items = {ShutdownTypeName(kLogoff), ShutdownTypeName(kShutdown),
                                        ShutdownTypeName(kPowerOff)};
+  for (int day = 0; day < kDaysInWeek; ++day) form.controls[kFirstDayRow + day].text = DayName(day);
   return form;
 }
 

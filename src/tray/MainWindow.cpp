@@ -14,7 +14,10 @@ void Main::SetToolTip() {
 }
 
 std::string Main::ToolTipText() const {
-  return ShutdownTypeName(cmbType().ListIndex()) + " at " + txtTime().Text();
+  std::string text = ShutdownTypeName(cmbType().ListIndex()) + " at " + txtTime().Text();
+  const DaySet days = ChosenDays();
+  if (days != kEveryDay) text += ", " + DaysSummary(days);
+  return text;
 }
 
 void Main::SysTray_IconActivate() {

@@ -40,7 +40,7 @@ TEST(IniFile, WritesChangeOnlyTheirLines) {
       {"", "", bom + "k", "v", "\r\n" + bom + "k=v\r\n"},
       {"[S]\r\na=1\r\n", "S", "a", std::string("2\0x", 3), "[S]\r\na=2\r\n"},
       {"\v[S]\f\r\na\x1A=1\r\n", "S", "a", "2", "\v[S]\f\r\na=2\r\n"},
-      {"[S] x\r\n", "S", "a", "1", "[S] x\r\na=1\r\n"}};
+      {"[S] x\r\n", "S", "a", "1", "[S] x\r\na=1\r\n"}, {"[S]", "S", "a", "1", "[S]\r\na=1\r\n"}};
   // clang-format on
   for (const Case& c : cases) {
     IniFile file(c.before);

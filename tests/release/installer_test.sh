@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The download as a Windows user gets it: packaging twice gives the same bytes, then the
-# installer runs silently in a fresh Wine prefix: install, start, schedule, upgrade, refusals
-# and removal. Needs build/win64's probe (tests/e2e/probe.cpp). One line per check,
+# installer runs silently in a fresh Wine prefix: install, start, schedule, upgrade, days,
+# refusals and removal. Needs build/win64's probe (tests/e2e/probe.cpp). One line per check,
 # "release: NAME: ok" or "release: NAME: FAILED (why)"; scripts/test counts them.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
@@ -79,13 +79,24 @@ upgrade_keeps_settings() {
   run_setup /S || fail "setup exit code $?"
   grep -q '^Code=07:15 0' "$dir/Vesperon.ini" || fail "Vesperon.ini replaced"
 }
-malformed_schedule_refused() {
-  for bad in "25:00 1" "22:30 3" "2230 1" "7:30 1" ""; do
-    run_setup /S "/SCHEDULE=$bad" '/D=C:\Other'
+refused() {  # refused OPTION VALUE...: each value exits with 2 and installs nothing
+  local option=$1 bad
+  shift
+  for bad in "$@"; do
+    run_setup /S "$option=$bad" '/D=C:\Other'
     [ $? = 2 ] || fail "\"$bad\" not refused"
     [ ! -e "$c/Other" ] || fail "\"$bad\" installed"
   done
 }
+malformed_schedule_refused() { refused /SCHEDULE "25:00 1" "22:30 3" "2230 1" "7:30 1" ""; }
+days_written() {
+  run_setup /S "/DAYS=Mon Tue Wed Thu Fri" || fail "setup exit code $?"
+  [ "$(tr -d '\r' <"$dir/Vesperon.ini")" = $'[Command]\nCode=07:15 0\nDays=Mon Tue Wed Thu Fri' ] ||
+    fail "Vesperon.ini: $(cat "$dir/Vesperon.ini")"
+  run_setup /S "/DAYS=Mon Tue Wed Thu Fri Sat Sun" || fail "setup exit code $?"
+  ! grep -q '^Days=' "$dir/Vesperon.ini" || fail "every day kept a Days key"
+}
+malformed_days_refused() { refused /DAYS "Tue Mon" "Mon Mon" "mon" "Mon  Tue" ""; }
 service_blocks_uninstall() {
   local service='HKLM\System\CurrentControlSet\Services\Orvanta Vesperon'
   wine reg add "$service" /v ImagePath /d "\"$winedir\\duskline.exe\"" /f >/dev/null
@@ -102,8 +113,9 @@ uninstall_leaves_nothing() {
   ! wine reg query "$key" >/dev/null 2>&1 || fail "uninstall entry left behind"
 }
 
-for check in install starts schedule_ends_running_program upgrade_keeps_settings \
-  malformed_schedule_refused service_blocks_uninstall uninstall_leaves_nothing; do
+for check in install starts schedule_ends_running_program upgrade_keeps_settings days_written \
+  malformed_schedule_refused malformed_days_refused service_blocks_uninstall \
+  uninstall_leaves_nothing; do
   report "$check" "$check"
 done
 wineserver -k 2>/dev/null

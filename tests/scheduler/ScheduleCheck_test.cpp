@@ -139,6 +139,19 @@ TEST_F(ProgramTest, EditingRenamesTheTipSavesOnLeavingAndEarnsANewCountdown) {
   EXPECT_TRUE(Ends([&] { Window("Attention").ClickOn("cmdStop"); }));
 }
 
+// The hour is read from the time text's first two characters, the minute from its last two.
+TEST(Check, TheHourAndTheMinuteOfTheTimeText) {
+  const std::tuple<const char*, int, int> cases[] = {
+      {"0730", 7, 30}, {"123", 12, 23}, {"7", 7, 7}, {"12:5", 12, 0}, {"abc", 0, 0}};
+  for (const auto& [text, hour, minute] : cases) {
+    ProgramRun run;
+    const int start = (hour * 3600 + minute * 60 + 86399) % 86400;  // a second before
+    run.Start(std::string(text) + " 0", start / 3600, start / 60 % 60, start % 60);
+    run.Seconds(1);
+    EXPECT_EQ(run.fake_.api.log, Log{"ExitWindowsEx 4 4294967295"}) << text;
+  }
+}
+
 // The privilege steps are judged by the last-error code alone, cleared once before them.
 TEST_F(ProgramTest, FailedPrivilegeStepsAreReportedAndTheActionStillFires) {
   fake_.api.lastError = 7;

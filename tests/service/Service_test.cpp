@@ -62,6 +62,8 @@ TEST_F(ProgramTest, AsAServiceItHidesItselfPausesContinuesAndStops) {
   EXPECT_FALSE(Window().ControlNamed("Frame1").Visible());
   EXPECT_FALSE(Window().Text("txtTime").Enabled());
   EXPECT_FALSE(Window().List("cmbType").Enabled());
+  for (int day = 0; day < kDaysInWeek; ++day)
+    EXPECT_FALSE(Window().ToggleNamed("chkDay", day).Enabled()) << day;
   EXPECT_TRUE(Window().Visible());
   EXPECT_EQ(Seconds(1).front(), "Add");  // after half a second
   EXPECT_TRUE(accepted(service.ServicePaused));

@@ -12,14 +12,18 @@ namespace {
 
 // The windows' captions, icons, client sizes and frames, and their controls where they belong:
 // container, position and size in twips, tab index where the control takes the focus, font,
-// whether it sizes itself to its text, alignment and colour; Enter and Escape press one each of
-// Hide and Close.
+// whether it sizes itself to its text, alignment and colour, a toggle's text and whether it is
+// in; Enter and Escape press one each of Hide and Close.
 TEST(Layouts, EveryControlWhereItBelongs) {
   // clang-format off
   const std::pair<const FormLayout&, const char*> forms[] = {
-      {MainLayout(), "Duskline[] 3255x2475 centred Label3 1635,420,1575,255 Frame2 0,600,3255,1095 "
+      {MainLayout(), "Duskline[] 3255x2895 centred Label3 1635,420,1575,255 Frame2 0,600,3255,1515 "
           "Label1 in Frame2 120,240,1215,255 txtTime in Frame2 1440,240,1695,285 [7] Label1 in "
-          "Frame2 120,600,1215,255 cmbType in Frame2 1440,600,1695,315 [6] Frame1 0,1680,3255,735 "
+          "Frame2 120,600,1215,255 cmbType in Frame2 1440,600,1695,315 [6] chkDay in Frame2 "
+          "120,1020,430,315 [11] Mon in chkDay in Frame2 550,1020,430,315 [12] Tue in chkDay in "
+          "Frame2 980,1020,430,315 [13] Wed in chkDay in Frame2 1410,1020,430,315 [14] Thu in "
+          "chkDay in Frame2 1840,1020,430,315 [15] Fri in chkDay in Frame2 2270,1020,430,315 [16] "
+          "Sat in chkDay in Frame2 2700,1020,430,315 [17] Sun in Frame1 0,2100,3255,735 "
           "cmdClose in Frame1 240,240,855,375 [4] cmdAbout in Frame1 1200,240,855,375 [2] cmdHide "
           "in Frame1 2160,240,855,375 [3] tmrAutoHide tmrCheck NTService1 SysTray "},
       {AttentionLayout(), "System Information[attention] 4680x2220 centred lblInfo "
@@ -44,8 +48,9 @@ TEST(Layouts, EveryControlWhereItBelongs) {
       text << c.name << (c.container.empty() ? " " : " in " + c.container + " ");
       if (c.kind < ControlKind::Timer)
         text << c.left << "," << c.top << "," << c.width << "," << c.height << " ";
-      if (c.kind >= ControlKind::TextBox && c.kind <= ControlKind::Button)
+      if (c.kind >= ControlKind::TextBox && c.kind <= ControlKind::Toggle)
         text << "[" << c.tabIndex << "] ";
+      if (c.kind == ControlKind::Toggle) text << c.text << (c.pressed ? " in " : " out ");
       if (c.font) text << c.font->points << (c.font->bold ? " bold " : " ");
       if (c.autoSize) text << "auto ";
       if (c.alignment == Alignment::Centre) text << "centre ";

@@ -1,13 +1,20 @@
 #include "platform/test/Fakes.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 namespace duskline::fakes {
 
 LocalTime FakeClock::Now() const {
+  using namespace std::chrono;
   LocalTime t = start;
   const int64_t seconds = (t.hour * 3600 + t.minute * 60 + t.second) + elapsed / 1000;
+  const year_month_day date{sys_days{year_month_day{year{t.year}, month(t.month), day(t.day)}} +
+                            days(seconds / 86400)};
+  t.year = static_cast<int>(date.year());
+  t.month = static_cast<int>(static_cast<unsigned>(date.month()));
+  t.day = static_cast<int>(static_cast<unsigned>(date.day()));
   t.hour = static_cast<int>(seconds / 3600 % 24);
   t.minute = static_cast<int>(seconds / 60 % 60);
   t.second = static_cast<int>(seconds % 60);
@@ -56,6 +63,7 @@ FakeForm::FakeForm(FakeWindowSystem& system, const FormLayout& layout, WindowHan
     if (c.kind == ControlKind::TextBox) control = std::make_unique<FakeTextBox>(c.text);
     if (c.kind == ControlKind::DropDownList) control = std::make_unique<FakeList>(c.items);
     if (c.kind == ControlKind::Label) control = std::make_unique<FakeLabel>(c.text);
+    if (c.kind == ControlKind::Toggle) control = std::make_unique<FakeToggle>(c.pressed);
     if (c.kind == ControlKind::Frame || c.kind == ControlKind::Button ||
         c.kind == ControlKind::Image)
       control = std::make_unique<FakeControl<Control>>();
@@ -76,7 +84,9 @@ Control& FakeForm::ControlNamed(const std::string& name, int index) {
 }
 
 void FakeForm::ClickOn(const std::string& name, int index) {
-  Handler click = ControlNamed(name, index).Click;
+  Control& control = ControlNamed(name, index);
+  if (auto* toggle = dynamic_cast<FakeToggle*>(&control)) toggle->value = !toggle->value;
+  Handler click = control.Click;
   if (click) click();
   system_.RunPending();
 }

@@ -47,7 +47,7 @@ class FakeApp : public App {
 
 class FakeTimer;
 
-// Time of day moved by the test; due timers fire on the way, earliest first.
+// Date and time moved by the test; due timers fire on the way, earliest first.
 class FakeClock : public Clock {
  public:
   LocalTime Now() const override;
@@ -117,6 +117,18 @@ class FakeList : public FakeControl<DropDownList> {
   int16_t index = -1;
 };
 
+class FakeToggle : public FakeControl<Toggle> {
+ public:
+  explicit FakeToggle(bool value) : value(value) {}
+  bool Value() const override { return value; }
+  void SetValue(bool pressed) override {
+    if (!Checked(pressed != value)) return;
+    value = pressed;
+    if (Click) Click();
+  }
+  bool value;
+};
+
 class FakeLabel : public FakeControl<Label> {
  public:
   explicit FakeLabel(std::string caption) : caption(std::move(caption)) {}
@@ -141,6 +153,9 @@ class FakeForm : public Form {
   Label& LabelNamed(const std::string& name, int index = -1) override {
     return dynamic_cast<FakeLabel&>(ControlNamed(name, index));
   }
+  Toggle& ToggleNamed(const std::string& name, int index = -1) override {
+    return dynamic_cast<FakeToggle&>(ControlNamed(name, index));
+  }
   Control& ControlNamed(const std::string& name, int index = -1) override;
   Timer& TimerNamed(const std::string& name) override { return FakeTimerNamed(name); }
 
@@ -149,7 +164,7 @@ class FakeForm : public Form {
   }
   FakeList& List(const std::string& name) { return dynamic_cast<FakeList&>(ControlNamed(name)); }
   FakeTimer& FakeTimerNamed(const std::string& name) { return *timers_.at(name); }
-  // A user's click: the control's event, then the unloads it asked for.
+  // A user's click: a toggle flips, the control's event runs, then the unloads it asked for.
   void ClickOn(const std::string& name, int index = -1);
   bool unloaded = false;
 

@@ -290,6 +290,27 @@ class TextBoxControl : public Windowed<TextBox> {
   bool setting_ = false;
 };
 
+// A check box drawn as a push button: the dialog manager gives it a tab stop and Space.
+class ToggleControl : public Windowed<Toggle> {
+ public:
+  using Windowed::Windowed;
+  void Press() {
+    WatchFocus();
+    if (layout_.pressed) SendMessageW(window_, BM_SETCHECK, BST_CHECKED, 0);
+  }
+  bool Value() const override { return SendMessageW(window_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  // BM_SETCHECK sends no notification: the program's change raises Click here.
+  void SetValue(bool pressed) override {
+    if (pressed == Value()) return;
+    SendMessageW(window_, BM_SETCHECK, pressed ? BST_CHECKED : BST_UNCHECKED, 0);
+    Fire(Click);
+  }
+  void OnCommand(WORD code) override {
+    if (code == BN_CLICKED) Fire(Click);
+  }
+  void OnLostFocus() override { Fire(LostFocus); }
+};
+
 class DropDownListControl : public Windowed<DropDownList> {
  public:
   using Windowed::Windowed;
@@ -520,6 +541,14 @@ void Win32Form::CreateChildren() {
         child = std::move(button);
         break;
       }
+      case ControlKind::Toggle: {
+        auto toggle = std::make_unique<ToggleControl>(*this, *control, id);
+        toggle->Create(L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX | BS_PUSHLIKE, 0, text,
+                       host_.instance);
+        toggle->Press();
+        child = std::move(toggle);
+        break;
+      }
       case ControlKind::Image: {
         auto image = std::make_unique<ImageControl>(*this, *control, id);
         image->Create(L"STATIC", SS_NOTIFY | SS_OWNERDRAW, 0, L"", host_.instance);
@@ -652,6 +681,7 @@ constexpr bool Implements(ControlKind kind) {
   if constexpr (std::is_same_v<T, TextBox>) return kind == ControlKind::TextBox;
   if constexpr (std::is_same_v<T, DropDownList>) return kind == ControlKind::DropDownList;
   if constexpr (std::is_same_v<T, Label>) return kind == ControlKind::Label;
+  if constexpr (std::is_same_v<T, Toggle>) return kind == ControlKind::Toggle;
   return std::is_same_v<T, Control>;
 }
 
@@ -675,6 +705,10 @@ DropDownList& Win32Form::DropDownListNamed(const std::string& name) {
 
 Label& Win32Form::LabelNamed(const std::string& name, int index) {
   return Named<Label>(name, index, "label");
+}
+
+Toggle& Win32Form::ToggleNamed(const std::string& name, int index) {
+  return Named<Toggle>(name, index, "toggle");
 }
 
 Control& Win32Form::ControlNamed(const std::string& name, int index) {

@@ -54,6 +54,7 @@ class Win32Form : public Form {
   TextBox& TextBoxNamed(const std::string& name) override;
   DropDownList& DropDownListNamed(const std::string& name) override;
   Label& LabelNamed(const std::string& name, int index = -1) override;
+  Toggle& ToggleNamed(const std::string& name, int index = -1) override;
   Control& ControlNamed(const std::string& name, int index = -1) override;
   Timer& TimerNamed(const std::string& name) override;
 

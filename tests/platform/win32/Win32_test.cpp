@@ -1,5 +1,6 @@
 // What the end-to-end runs cannot see of the Win32 backend: a tray icon that comes back after
-// Explorer restarts, its notification, forms laid out at the window's DPI and the drawn logo.
+// Explorer restarts, its notification, forms laid out at the window's DPI, the day toggles and
+// the drawn logo.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -116,7 +117,35 @@ TEST(Form, TheLayoutsTwipsBecomePixelsAtTheWindowsDpi) {
   MapWindowPoints(nullptr, form.Window(), reinterpret_cast<POINT*>(&button), 2);
   EXPECT_EQ(client.right, 326);  // 3255 twips
   EXPECT_EQ(button.left, 216);   // 2160 twips in Frame1
-  EXPECT_EQ(button.top, 192);    // 1680 + 240
+  EXPECT_EQ(button.top, 234);    // 2100 + 240
+}
+
+// A day toggle: a push-like check box with a tab stop, in at first; the user's click flips it
+// and raises Click, the program's change raises it once, and leaving it raises LostFocus.
+TEST(Form, ATogglePressesAndTellsItsClicksAndItsLeaving) {
+  Win32WindowSystem windows(GetModuleHandleW(nullptr));
+  std::unique_ptr<Form> loaded = windows.CreateForm(MainLayout());
+  auto& form = static_cast<Win32Form&>(*loaded);
+  Toggle& sunday = form.ToggleNamed("chkDay", 6);
+  const HWND button = form.ChildHandle("chkDay", 6);
+  EXPECT_EQ(GetWindowLongPtrW(button, GWL_STYLE) & (WS_TABSTOP | BS_PUSHLIKE | BS_TYPEMASK),
+            WS_TABSTOP | BS_PUSHLIKE | BS_AUTOCHECKBOX);
+  int clicks = 0, left = 0;
+  sunday.Click = [&] { ++clicks; };
+  sunday.LostFocus = [&] { ++left; };
+  form.Show();
+  EXPECT_TRUE(sunday.Value());
+  SendMessageW(button, BM_CLICK, 0, 0);
+  EXPECT_FALSE(sunday.Value());
+  sunday.SetValue(true);
+  sunday.SetValue(true);
+  EXPECT_TRUE(sunday.Value());
+  EXPECT_EQ(clicks, 2);
+  SetFocus(button);
+  SetFocus(form.ChildHandle("txtTime"));
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  EXPECT_EQ(left, 1);
 }
 
 // A pixel at each edge of the logo's parts: sky bands above and below the turn to the glow,

@@ -1,0 +1,158 @@
+// Chosen days: their stored form and tooltip text, the load and the save, and the check that
+// warns and acts on those days only.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "attention/Attention.h"
+#include "support/ProgramRun.h"
+
+namespace duskline {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(ChosenDays, StoredFormAndTooltipText) {
+  // stored value, the days read (0: none), written back, tooltip text
+  // clang-format off
+  const std::tuple<const char*, DaySet, const char*, const char*> cases[] = {
+      {"Mon Tue Wed Thu Fri", 0x1F, "Mon Tue Wed Thu Fri", "Mon-Fri"},
+      {"Sat Sun", 0x60, "Sat Sun", "Sat, Sun"},
+      {"Fri Wed  mon", 0x15, "Mon Wed Fri", "Mon, Wed, Fri"},
+      {"Mon Tue Wed Sat", 0x27, "Mon Tue Wed Sat", "Mon-Wed, Sat"},
+      {"Mon Tue Thu Sat Sun", 0x6B, "Mon Tue Thu Sat Sun", "Mon, Tue, Thu, Sat, Sun"},
+      {"Mon Foo", 0x01, "Mon", "Mon"},
+      {"sun", 0x40, "Sun", "Sun"},
+      {"Mon Tue Wed Thu Fri Sat Sun", kEveryDay, "Mon Tue Wed Thu Fri Sat Sun", "Mon-Sun"},
+      {"Foo", 0, nullptr, nullptr}, {"Monday", 0, nullptr, nullptr},
+      {"MonTue", 0, nullptr, nullptr}, {" ", 0, nullptr, nullptr}};
+  // clang-format on
+  for (const auto& [value, days, stored, summary] : cases) {
+    EXPECT_EQ(ParseDays(value).value_or(0), days) << value;
+    if (!stored) continue;
+    EXPECT_EQ(StoredDays(days), stored) << value;
+    EXPECT_EQ(DaysSummary(days), summary) << value;
+  }
+  // Monday 1 January 2024, a leap day, a Sunday and a Saturday.
+  const std::pair<LocalTime, int> dates[] = {
+      {{2024, 1, 1}, 0}, {{2024, 2, 29}, 3}, {{2024, 3, 3}, 6}, {{2000, 1, 1}, 5}};
+  for (const auto& [date, weekday] : dates) EXPECT_EQ(Weekday(date), weekday) << date.day;
+}
+
+// The toggles from the file: no key and a command line mean every day; a value naming no day
+// too, with a warning in the event log; nothing is written until the user changes a day.
+TEST(ChosenDays, LoadedFromTheFileOnly) {
+  const std::string warning =
+      "Event 2 111 C:\\Duskline\\Vesperon.ini: Days=Foo names no day of the week (Mon to Sun); "
+      "the schedule applies every day.";
+  // clang-format off
+  const std::tuple<const char*, const char*, DaySet, const char*, const char*> cases[] = {
+      {"", nullptr, kEveryDay, "Shutdown at 12:00", nullptr},
+      {"", "Mon Tue Wed Thu Fri", 0x1F, "Shutdown at 12:00, Mon-Fri", nullptr},
+      {"", "Mon Foo", 0x01, "Shutdown at 12:00, Mon", nullptr},
+      {"", "Foo", kEveryDay, "Shutdown at 12:00", warning.c_str()},
+      {"12:00 1", "Sat", kEveryDay, "Shutdown at 12:00", nullptr}};
+  // clang-format on
+  for (const auto& [command, stored, days, tip, event] : cases) {
+    ProgramRun run;
+    run.fake_.ini.entries[kIni + " [Command] Code"] = "12:00 1";
+    if (stored) run.fake_.ini.entries[kIni + " [Command] Days"] = stored;
+    run.Start(command, 10, 0);
+    EXPECT_EQ(run.main_.ChosenDays(), days) << stored;
+    EXPECT_EQ(run.fake_.tray.log.back(), std::string("Tip ") + tip) << stored;
+    EXPECT_EQ(run.fake_.service.log.back(), event ? event : "Run") << stored;
+    run.Window().Text("txtTime").LostFocus();
+    EXPECT_EQ(run.fake_.ini.log, Log{kIni + " [Command] Code=12:00 1"}) << stored;
+  }
+}
+
+// A toggle renames the tip and earns a new countdown; leaving it saves the days, every day as
+// no key at all; the last day chosen stays chosen.
+TEST_F(ProgramTest, TogglesChangeTheTipAndAreSavedOnLeaving) {
+  Start("12:00 1", 11, 59, 0);
+  Window().ClickOn("cmdHide");
+  Seconds(1);
+  ASSERT_TRUE(main_.gblnAttentionShown());
+  fake_.tray.log.clear();
+  fake_.ini.log.clear();
+  Window().ClickOn("chkDay", 5);
+  Window().ClickOn("chkDay", 6);
+  EXPECT_FALSE(main_.gblnAttentionShown());
+  EXPECT_EQ(fake_.tray.log,
+            (Log{"Tip Shutdown at 12:00, Mon-Fri, Sun", "Tip Shutdown at 12:00, Mon-Fri"}));
+  Window().ToggleNamed("chkDay", 6).LostFocus();
+  EXPECT_EQ(fake_.ini.log,
+            (Log{kIni + " [Command] Code=12:00 1", kIni + " [Command] Days=Mon Tue Wed Thu Fri"}));
+  Seconds(1);
+  EXPECT_EQ(fake_.ini.log.size(), 3u) << "the last minute saves the days only when changed";
+  Window().ClickOn("chkDay", 5);
+  Window().ClickOn("chkDay", 6);
+  Window().ToggleNamed("chkDay", 6).LostFocus();
+  EXPECT_EQ(fake_.ini.log.back(), kIni + " [Command] Days");
+  for (int day = 1; day < kDaysInWeek; ++day) Window().ClickOn("chkDay", day);
+  Window().ClickOn("chkDay", 0);
+  EXPECT_EQ(main_.ChosenDays(), 0x01);
+  EXPECT_EQ(fake_.tray.log.back(), "Tip Shutdown at 12:00, Mon");
+}
+
+// The file of a schedule without days, on the system's INI functions: read and saved it keeps
+// its bytes, and choosing every day again takes the key out.
+TEST(ChosenDays, AFileWithoutDaysKeepsItsBytes) {
+  class AppInFolder : public fakes::FakeApp {
+   public:
+    std::string Path() const override { return folder.string(); }
+    fs::path folder = fs::temp_directory_path() / ("duskline-days-" + std::to_string(::getpid()));
+  } app;
+  fs::create_directories(app.folder);
+  const fs::path file = app.folder / "Vesperon.ini";
+  auto bytes = [&] {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string parts = "[Command]\r\nCode=07:30 1\r\n";
+  std::ofstream(file, std::ios::binary) << parts;
+  fakes::FakePlatform fake;
+  const std::unique_ptr<IniFunctions> ini = MakeSystemIniFunctions();
+  Platform platform{app,      fake.windows, fake.clock,   *ini,
+                    fake.api, fake.tray,    fake.service, fake.events};
+  Main main(platform);
+  main.Start();
+  fakes::FakeForm& window = *fake.windows.Find("Main");
+  window.Text("txtTime").LostFocus();
+  window.List("cmbType").LostFocus();
+  EXPECT_EQ(bytes(), parts);
+  window.ClickOn("chkDay", 6);
+  window.ToggleNamed("chkDay", 6).LostFocus();
+  EXPECT_EQ(bytes(), parts + "Days=Mon Tue Wed Thu Fri Sat\r\n");
+  window.ClickOn("chkDay", 6);
+  window.ToggleNamed("chkDay", 6).LostFocus();
+  EXPECT_EQ(bytes(), parts);
+  fs::remove_all(app.folder);
+}
+
+// Monday 1 January 2024 turns into Tuesday: a schedule at 00:02 warns, counts down and acts on
+// Tuesday only when Tuesday is chosen; on another day its minutes pass idle.
+TEST(ChosenDays, OnlyChosenDaysWarnCountDownAndAct) {
+  for (const bool chosen : {true, false}) {
+    ProgramRun run;
+    run.fake_.ini.entries[kIni + " [Command] Code"] = "00:02 1";
+    run.fake_.ini.entries[kIni + " [Command] Days"] = chosen ? "Tue" : "Mon Wed Thu Fri Sat Sun";
+    run.Start("", 23, 59, 0);
+    run.Window().ClickOn("cmdHide");
+    const Log toMidnight = run.Seconds(60);
+    EXPECT_EQ(std::count(toMidnight.begin(), toMidnight.end(), "Icon 99"), chosen ? 59 : 60);
+    EXPECT_EQ(toMidnight.back(), chosen ? "Notify Duskline: Shutdown at 00:02, Tue" : "Icon 99");
+    run.Seconds(60);
+    EXPECT_EQ(run.main_.attention() != nullptr, chosen);
+    EXPECT_EQ(run.fake_.ini.log.empty(), !chosen) << "the last minute saves";
+    run.Seconds(60);
+    const Log& calls = run.fake_.api.log;
+    EXPECT_EQ(calls.empty() ? "" : calls.back(), chosen ? "ExitWindowsEx 5 4294967295" : "");
+  }
+}
+
+}  // namespace
+}  // namespace duskline
