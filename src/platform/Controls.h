@@ -87,9 +87,10 @@ class Form {
   virtual Control& ControlNamed(const std::string& name, int index = -1) = 0;
   virtual Timer& TimerNamed(const std::string& name) = 0;
 
-  Handler Click;                         // a click on the bare form
-  std::function<void(int)> KeyPress;     // a key that produces a character
-  Handler QueryUnload;                   // the user closed the window (close box, Alt+F4)
+  Handler Click;                      // a click on the bare form
+  std::function<void(int)> KeyPress;  // a key that produces a character
+  Handler QueryUnload;                // the user closed the window (close box, Alt+F4)
+  Handler SystemResumed;              // the computer woke from sleep or hibernation
 };
 
 // Creates forms and shows message boxes.
