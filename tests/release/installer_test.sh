@@ -80,7 +80,7 @@ upgrade_keeps_settings() {
   grep -q '^Code=07:15 0' "$dir/Vesperon.ini" || fail "Vesperon.ini replaced"
 }
 malformed_schedule_refused() {
-  for bad in "25:00 1" "22:30 3" "2230 1" "7:30 1" ""; do
+  for bad in "25:00 1" "22:30 7" "2230 1" "7:30 1" ""; do
     run_setup /S "/SCHEDULE=$bad" '/D=C:\Other'
     [ $? = 2 ] || fail "\"$bad\" not refused"
     [ ! -e "$c/Other" ] || fail "\"$bad\" installed"
