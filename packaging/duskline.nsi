@@ -44,7 +44,7 @@ UninstPage instfiles
 Var Schedule
 Var Days
 
-; $0 is the schedule; sets $1 to 1 when it reads HH:MM, one blank and a type 0, 1 or 2.
+; $0 is the schedule; sets $1 to 1 when it reads HH:MM, one blank and a type 0 to 6.
 Function CheckSchedule
   StrCpy $1 0
   StrLen $2 $0
@@ -77,7 +77,7 @@ Function CheckSchedule
   IntOp $3 "1$3" - 100
   ${If} $2 <= 23
   ${AndIf} $3 <= 59
-  ${AndIf} $4 <= 2
+  ${AndIf} $4 <= 6
     StrCpy $1 1
   ${EndIf}
 FunctionEnd
@@ -120,7 +120,8 @@ Function .onInit
     Call CheckSchedule
     ${If} $1 != 1
       MessageBox MB_OK|MB_ICONSTOP "/SCHEDULE= needs a time HH:MM, one blank and a type \
-          (0 log off, 1 shut down, 2 power off), for example /SCHEDULE=22:30 1.$\r$\n\
+          (0 log off, 1 shut down, 2 power off, 3 restart, 4 sleep, 5 hibernate, 6 lock), \
+          for example /SCHEDULE=22:30 1.$\r$\n\
           It was given: $Schedule$\r$\nNothing was installed." /SD IDOK
       SetErrorLevel 2
       Quit

@@ -72,6 +72,11 @@ void Attention::Show() {
   form_->Show();
 }
 
+void Attention::PutAway() {
+  form_->TimerNamed("Timer1").SetEnabled(false);
+  form_->Hide();
+}
+
 void Attention::Form_Load() {
   StartCount();
   FormOnTop(platform_, *form_, -1);

@@ -23,6 +23,9 @@ class Attention {
   // warning after the schedule was edited) starts the count afresh with the action chosen now.
   void Show();
 
+  // Hides the window and stops its count until the next Show.
+  void PutAway();
+
   void Form_Load();
   void Timer1_Timer();
   void cmdStop_Click();

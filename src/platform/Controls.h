@@ -101,6 +101,7 @@ class Form {
   Handler Click;                      // a click on the bare form
   std::function<void(int)> KeyPress;  // a key that produces a character
   Handler QueryUnload;                // the user closed the window (close box, Alt+F4)
+  Handler SystemResumed;              // the computer woke from sleep or hibernation
 };
 
 // Creates forms and shows message boxes.

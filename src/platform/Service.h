@@ -36,6 +36,8 @@ class ServiceControl {
   virtual bool SendConsoleMessage(const std::string& caption, const std::string& text,
                                   uint32_t timeoutSeconds) = 0;
   virtual bool LogoffConsoleSession() = 0;
+  // Disconnecting the console session leaves its lock screen in front of it.
+  virtual bool DisconnectConsoleSession() = 0;
   // Why someone other than the administrators and the system could replace the program or
   // its folder; empty when nobody else can, or when that cannot be told.
   virtual std::string WritableByUsers() = 0;

@@ -13,8 +13,8 @@ namespace duskline {
 class App {
  public:
   virtual ~App() = default;
-  virtual std::string Path() const = 0;         // folder of the executable
-  virtual std::string Title() const = 0;        // "Vesperon"
+  virtual std::string Path() const = 0;   // folder of the executable
+  virtual std::string Title() const = 0;  // "Vesperon"
   virtual int Major() const = 0;
   virtual int Minor() const = 0;
   virtual int Revision() const = 0;
@@ -26,6 +26,7 @@ class App {
 struct LocalTime {
   int year = 2000, month = 1, day = 1;
   int hour = 0, minute = 0, second = 0;
+  bool operator==(const LocalTime&) const = default;
 };
 
 class Clock {
@@ -41,8 +42,9 @@ struct TokenPrivileges {
   uint32_t attributes = 0;
 };
 
-// The Windows kernel, security and user functions of the shut-down actions and the topmost
-// helper. Results are as the Windows functions give them; callers judge by GetLastError.
+// The Windows kernel, security, user and power functions of the shut-down actions and the
+// topmost helper. Results are as the Windows functions give them; the privilege steps are
+// judged by GetLastError.
 class SystemApi {
  public:
   virtual ~SystemApi() = default;
@@ -58,8 +60,13 @@ class SystemApi {
                                      const TokenPrivileges& newState, uint32_t bufferLength,
                                      TokenPrivileges* previousState, uint32_t* returnLength) = 0;
   virtual bool ExitWindowsEx(uint32_t flags, uint32_t reserved) = 0;
-  virtual bool SetWindowPos(WindowHandle window, std::intptr_t insertAfter, int x, int y,
-                            int cx, int cy, uint32_t flags) = 0;
+  // Sleep or hibernate. Where the system lacks the function, false and nothing happens.
+  virtual bool SetSuspendState(bool hibernate, bool force, bool wakeupEventsDisabled) = 0;
+  // Whether hibernation is on; false where it cannot be told.
+  virtual bool IsPwrHibernateAllowed() = 0;
+  virtual bool LockWorkStation() = 0;
+  virtual bool SetWindowPos(WindowHandle window, std::intptr_t insertAfter, int x, int y, int cx,
+                            int cy, uint32_t flags) = 0;
 };
 
 }  // namespace duskline

@@ -42,6 +42,7 @@ void Main::WireEvents() {
   form_->ControlNamed("cmdClose").Click = events.Wrap(this, &Main::cmdClose_Click);
   form_->ControlNamed("cmdAbout").Click = events.Wrap(this, &Main::cmdAbout_Click);
   form_->QueryUnload = events.Wrap(this, &Main::Form_Unload);
+  form_->SystemResumed = events.Wrap(this, &Main::System_Resumed);
   platform_.tray.IconActivate = events.Wrap(this, &Main::SysTray_IconActivate);
 
   ServiceControl& service = platform_.service;

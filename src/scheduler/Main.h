@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/Platform.h"
@@ -45,7 +46,15 @@ class Main {
   void ExitLogoffForced();
   void ExitShutdownForced();
   void ExitPowerOffForced();
+  void ExitRestartForced();
   void EnableShutdownPrivilege();
+  // The actions the program outlives.
+  void SuspendToSleep();
+  void SuspendToHibernate();
+  void LockSession();
+
+  // The computer woke: what was shown before the sleep is put away.
+  void System_Resumed();
 
   // Editing of the schedule.
   void txtTime_Change();
@@ -101,6 +110,17 @@ class Main {
   void SaveDays();
   void WireEvents();
   void ShowAttention();
+  // The set minute has come: the action of the type, under the rule of its kind.
+  void FireAction();
+  void RunAction(int16_t type);
+  // Once for its minute, whatever ticks or wake-ups follow within it.
+  void FireOnce(int16_t type);
+  // Countdown hidden, animation stopped, the idle picture.
+  void PutAwayWarning();
+  void StopWarningAnimation();
+  void ExitWithPrivilege(uint32_t flags);
+  // A refused action: a message box, or from session 0, where nobody sees one, the event log.
+  void ReportActionError(const std::string& text);
   // Starts the tray animation; the first start of a warning also shows a notification.
   void StartWarningAnimation(int16_t interval, int16_t mode);
   // From session 0 the countdown also goes to the person at the console.
@@ -122,6 +142,7 @@ class Main {
   bool gblnWarningNotified_ = false;
   // The user changed the days since they were loaded or saved.
   bool gblnDaysChanged_ = false;
+  std::optional<LocalTime> firedOccurrence_;  // date and minute, seconds zero
 };
 
 }  // namespace duskline

@@ -1,6 +1,7 @@
 // The once-a-second schedule check of Main, what it calls (the saving of the schedule, the
 // controls it reads) and the shut-down actions it fires: apart from the start-up code, so
 // that a build for size can keep this at full speed.
+#include <optional>
 #include <string>
 
 #include "attention/Attention.h"
@@ -29,6 +30,7 @@ int32_t MinuteOfDay(int16_t hour, int16_t minute) {
 
 constexpr uint32_t kEwxLogoff = 0;
 constexpr uint32_t kEwxShutdown = 1;
+constexpr uint32_t kEwxReboot = 2;
 constexpr uint32_t kEwxPowerOff = 8;
 constexpr uint32_t kEwxForce = 4;
 constexpr uint32_t kEwxReserved = 0xFFFFFFFF;
@@ -74,30 +76,83 @@ void Main::tmrCheck_Timer() {
       StartWarningAnimation(250, 3);
       ContinueOnError([&] { tray.SetIconCode(2); });
     } else {
-      ContinueOnError([&] {
-        if (tray.Animating()) tray.ToggleAnimation();
-      });
-      ContinueOnError([&] { tray.SetIconCode(99); });
+      StopWarningAnimation();
     }
   }
 
-  if (chosenDay && currentHour == scheduledHour && currentMinute == scheduledMinute) {
-    ContinueOnError([&] { tmrCheck().SetEnabled(false); });
-    ContinueOnError([&] { tray.RemoveIcon(); });
-    ContinueOnError([&] {
-      switch (cmbType().ListIndex()) {
-        case kShutdown:
-          ExitShutdownForced();
-          break;
-        case kPowerOff:
-          ExitPowerOffForced();
-          break;
-        default:
-          ExitLogoffForced();
-          break;
-      }
-    });
+  if (chosenDay && currentHour == scheduledHour && currentMinute == scheduledMinute) FireAction();
+}
+
+void Main::FireAction() {
+  std::optional<int16_t> type;
+  ContinueOnError([&] { type = cmbType().ListIndex(); });
+  if (type && KeepsRunning(*type)) {
+    ContinueOnError([&] { FireOnce(*type); });
+    return;
   }
+  // Actions that end the session fire once per enabling of the check.
+  ContinueOnError([&] { tmrCheck().SetEnabled(false); });
+  ContinueOnError([&] { platform_.tray.RemoveIcon(); });
+  if (type) ContinueOnError([&] { RunAction(*type); });
+}
+
+void Main::FireOnce(int16_t type) {
+  LocalTime occurrence = platform_.clock.Now();
+  occurrence.second = 0;
+  if (occurrence == firedOccurrence_) return;
+  firedOccurrence_ = occurrence;
+  // The icon stays, the window may be hidden and it is the way back; the next occurrence
+  // earns a countdown and a notification of its own.
+  PutAwayWarning();
+  gblnAttentionShown_ = false;
+  gblnWarningNotified_ = false;
+  RunAction(type);
+}
+
+void Main::RunAction(int16_t type) {
+  switch (type) {
+    case kShutdown:
+      ExitShutdownForced();
+      break;
+    case kPowerOff:
+      ExitPowerOffForced();
+      break;
+    case kRestart:
+      ExitRestartForced();
+      break;
+    case kSleep:
+      SuspendToSleep();
+      break;
+    case kHibernate:
+      SuspendToHibernate();
+      break;
+    case kLock:
+      LockSession();
+      break;
+    default:
+      ExitLogoffForced();
+      break;
+  }
+}
+
+void Main::System_Resumed() {
+  // A warning from before the sleep may be stale; the next tick derives the phase anew.
+  PutAwayWarning();
+  gblnAttentionShown_ = false;
+  gblnWarningNotified_ = false;
+}
+
+void Main::PutAwayWarning() {
+  if (attention_) ContinueOnError([&] { attention_->PutAway(); });
+  StopWarningAnimation();
+}
+
+void Main::StopWarningAnimation() {
+  TrayIcon& tray = platform_.tray;
+  ContinueOnError([&] {
+    if (tray.Animating()) tray.ToggleAnimation();
+  });
+  ContinueOnError([&] { tray.SetIconCode(99); });
 }
 
 void Main::StartWarningAnimation(int16_t interval, int16_t mode) {
@@ -137,13 +192,42 @@ void Main::ExitLogoffForced() {
 }
 
 void Main::ExitShutdownForced() {
-  if (glngWhichWindows32_ == 1) EnableShutdownPrivilege();
-  platform_.api.ExitWindowsEx(kEwxShutdown | kEwxForce, kEwxReserved);
+  ExitWithPrivilege(kEwxShutdown | kEwxForce);
 }
 
 void Main::ExitPowerOffForced() {
+  ExitWithPrivilege(kEwxPowerOff | kEwxForce);
+}
+
+void Main::ExitRestartForced() {
+  ExitWithPrivilege(kEwxReboot | kEwxForce);
+}
+
+void Main::ExitWithPrivilege(uint32_t flags) {
   if (glngWhichWindows32_ == 1) EnableShutdownPrivilege();
-  platform_.api.ExitWindowsEx(kEwxPowerOff | kEwxForce, kEwxReserved);
+  platform_.api.ExitWindowsEx(flags, kEwxReserved);
+}
+
+void Main::SuspendToSleep() {
+  if (glngWhichWindows32_ == 1) EnableShutdownPrivilege();
+  platform_.api.SetSuspendState(false, false, false);
+}
+
+void Main::SuspendToHibernate() {
+  if (!platform_.api.IsPwrHibernateAllowed()) {
+    ReportActionError("Hibernation is turned off on this computer.");
+    return;
+  }
+  if (glngWhichWindows32_ == 1) EnableShutdownPrivilege();
+  platform_.api.SetSuspendState(true, false, false);
+}
+
+void Main::LockSession() {
+  // From session 0 LockWorkStation would lock nobody's screen; a disconnected console
+  // session shows its lock screen.
+  ServiceControl& service = platform_.service;
+  if (service.InSessionZero() && service.DisconnectConsoleSession()) return;
+  platform_.api.LockWorkStation();
 }
 
 void Main::EnableShutdownPrivilege() {

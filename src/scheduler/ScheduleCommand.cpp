@@ -10,6 +10,14 @@ std::string ShutdownTypeName(int index) {
       return "Shutdown";
     case kPowerOff:
       return "Power Off";
+    case kRestart:
+      return "Restart";
+    case kSleep:
+      return "Sleep";
+    case kHibernate:
+      return "Hibernate";
+    case kLock:
+      return "Lock";
     default:
       return "Logoff";
   }

@@ -12,11 +12,26 @@ inline constexpr const char* kScheduleFile = "Vesperon.ini";
 inline constexpr const char* kScheduleSection = "Command";
 inline constexpr const char* kScheduleEntry = "Code";
 
-// The index of cmbType. -1 (nothing selected) and any unknown value act as log-off.
-enum ShutdownType : int16_t { kLogoff = 0, kShutdown = 1, kPowerOff = 2 };
+// The index of cmbType. -1 (nothing selected) and any unknown value act as log-off. The
+// actions from kRestart on came later, so that stored schedules keep their meaning.
+enum ShutdownType : int16_t {
+  kLogoff = 0,
+  kShutdown = 1,
+  kPowerOff = 2,
+  kRestart = 3,
+  kSleep = 4,
+  kHibernate = 5,
+  kLock = 6,
+};
+inline constexpr int kShutdownTypeCount = 7;
 
-// "Logoff", "Shutdown" or "Power Off"; any index but 1 and 2 names the log-off.
+// The item of cmbType ("Logoff", "Shutdown", ...); any index outside 1..6 names the log-off.
 std::string ShutdownTypeName(int index);
+
+// The program outlives these actions: the check goes on after them.
+constexpr bool KeepsRunning(int index) {
+  return index >= kRestart && index <= kLock;
+}
 
 struct ScheduleParts {
   std::string timeText;

@@ -67,6 +67,14 @@ void Main::ReportLoadError(const RuntimeError& error) {
   }
 }
 
+void Main::ReportActionError(const std::string& text) {
+  if (platform_.service.InSessionZero()) {
+    platform_.service.WriteEventLogEntry(kErrorEventType, kErrorEventId, text);
+  } else {
+    platform_.windows.MessageBox(text, platform_.app.Title());
+  }
+}
+
 void Main::ReportServiceError(const RuntimeError& error) {
   platform_.service.WriteEventLogEntry(kErrorEventType, kErrorEventId, ErrorReport(error));
 }

@@ -51,8 +51,8 @@ FormLayout BuildMainLayout() {
   FormLayout form = BuildLayout(kForm);
   // The home page where the builder gave one, else nothing.
   form.controls[kHomePageRow].text = HomePage();
-  form.controls[kTypeListRow].items = {ShutdownTypeName(kLogoff), ShutdownTypeName(kShutdown),
-                                       ShutdownTypeName(kPowerOff)};
+  for (int type = 0; type < kShutdownTypeCount; ++type)
+    form.controls[kTypeListRow].items.push_back(ShutdownTypeName(type));
   for (int day = 0; day < kDaysInWeek; ++day) form.controls[kFirstDayRow + day].text = DayName(day);
   return form;
 }

@@ -15,6 +15,9 @@ import time
 
 WINE_RUN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts",
                         "wine-run")
+# The calls of the actions, and the privilege step before them.
+RELAYED = ("advapi32.AdjustTokenPrivileges", "kernelbase.AdjustTokenPrivileges",
+           "user32.ExitWindowsEx", "powrprof.SetSuspendState", "user32.LockWorkStation")
 SERVICE_KEY = r"HKLM\System\CurrentControlSet\Services\Orvanta Vesperon"
 WINE32 = "/usr/lib/wine/wine"
 
@@ -79,9 +82,9 @@ class Session:
 
     def start(self, *arguments, fake_time=None, relay=False, channels="-all"):
         check(self.windows() == {}, "windows of an earlier run are still open")
-        if relay:  # the relay trace shows ExitWindowsEx alone
+        if relay:  # the relay trace shows the actions' calls alone
             wine(WINE, "reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/t",
-                 "REG_SZ", "/d", "user32.ExitWindowsEx", "/f")
+                 "REG_SZ", "/d", ";".join(RELAYED), "/f")
         env = dict(os.environ, WINEDEBUG="+relay" if relay else channels)
         command = [WINE_RUN, self.program, *arguments]
         if fake_time:
@@ -128,10 +131,15 @@ class Session:
         except subprocess.TimeoutExpired:
             return False
 
-    def exit_calls(self):
+    def relayed(self):
+        """The relayed calls in order: (function without its DLL, [arguments as numbers])."""
         with open(self.log, "rb") as f:
             text = f.read().decode("latin-1")
-        return re.findall(r"Call user32\.ExitWindowsEx\(([0-9a-fA-F]+),([0-9a-fA-F]+)\)", text)
+        return [(name, [int(value, 16) for value in values.split(",") if value])
+                for name, values in re.findall(r"Call \w+\.(\w+)\(([0-9a-fA-F,]*)\)", text)]
+
+    def exit_calls(self):
+        return [tuple(values) for name, values in self.relayed() if name == "ExitWindowsEx"]
 
     def close(self):
         if self.process and self.process.poll() is None:
@@ -191,9 +199,62 @@ def countdown_and_action(session):
     end = time.time() + 90
     while not session.exit_calls() and time.time() < end and session.process.poll() is None:
         time.sleep(1)
-    calls = [tuple(int(value, 16) for value in call) for call in session.exit_calls()]
+    calls = session.exit_calls()
     check(calls == [(12, 0xFFFFFFFF)], "ExitWindowsEx calls %r, expected power off, forced" % calls)
     check("Code=%s 2" % schedule in (session.ini() or ""), "the last minute did not save")
+
+
+def action_at_set_minute(session, index, function):
+    """Starts with the action set for the coming minute, the window shown; the relayed calls
+    once the action's function is among them."""
+    if session.args.real_clock:
+        # The set minute begins within a minute and lasts one: time enough for Wine to start.
+        schedule, fake_time = time.strftime("%H:%M", time.localtime(time.time() + 60)), None
+    else:
+        schedule, fake_time = "12:00", "2026-01-01 11:59:56"
+    session.start(schedule, str(index), fake_time=fake_time, relay=True)
+    end = time.time() + 150
+    while time.time() < end and session.process.poll() is None:
+        if function in (name for name, _ in session.relayed()):
+            break
+        time.sleep(1)
+    calls = session.relayed()
+    names = [name for name, _ in calls]
+    check(function in names, "no %s in %r" % (function, calls))
+    return calls, names
+
+
+def after_privilege(names, function):
+    check("AdjustTokenPrivileges" in names[:names.index(function)],
+          "no privilege step before %s: %r" % (function, names))
+
+
+def restart_action(session):
+    calls, names = action_at_set_minute(session, 3, "ExitWindowsEx")
+    after_privilege(names, "ExitWindowsEx")
+    check(session.exit_calls() == [(6, 0xFFFFFFFF)], "ExitWindowsEx calls %r, expected restart, "
+          "forced" % session.exit_calls())
+
+
+def outlives(session, function):
+    """The program is still there after the action, and did not call it again."""
+    time.sleep(3)
+    check(session.process.poll() is None, "the program ended after " + function)
+    names = [name for name, _ in session.relayed()]
+    check(names.count(function) == 1, "%s called %d times" % (function, names.count(function)))
+
+
+def sleep_action(session):
+    calls, names = action_at_set_minute(session, 4, "SetSuspendState")
+    after_privilege(names, "SetSuspendState")
+    suspend = [values for name, values in calls if name == "SetSuspendState"]
+    check(suspend == [[0, 0, 0]], "SetSuspendState calls %r, expected sleep" % suspend)
+    outlives(session, "SetSuspendState")
+
+
+def lock_action(session):
+    action_at_set_minute(session, 6, "LockWorkStation")
+    outlives(session, "LockWorkStation")
 
 
 def stop_ends_program(session):
@@ -242,7 +303,8 @@ def install_run_uninstall(session):
 
 SCENARIOS = {f.__name__: f for f in (startup_from_ini, startup_from_arguments,
                                      countdown_and_action, stop_ends_program,
-                                     install_run_uninstall)}
+                                     install_run_uninstall, restart_action, sleep_action,
+                                     lock_action)}
 
 
 def main():

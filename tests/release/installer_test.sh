@@ -88,7 +88,7 @@ refused() {  # refused OPTION VALUE...: each value exits with 2 and installs not
     [ ! -e "$c/Other" ] || fail "\"$bad\" installed"
   done
 }
-malformed_schedule_refused() { refused /SCHEDULE "25:00 1" "22:30 3" "2230 1" "7:30 1" ""; }
+malformed_schedule_refused() { refused /SCHEDULE "25:00 1" "22:30 7" "2230 1" "7:30 1" ""; }
 days_written() {
   run_setup /S "/DAYS=Mon Tue Wed Thu Fri" || fail "setup exit code $?"
   [ "$(tr -d '\r' <"$dir/Vesperon.ini")" = $'[Command]\nCode=07:15 0\nDays=Mon Tue Wed Thu Fri' ] ||

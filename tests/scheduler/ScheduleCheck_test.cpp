@@ -1,6 +1,8 @@
 // Whole runs on the fake clock: the warning in the tray, the countdown and the action at the set
-// minute; editing and saving; the privilege steps.
+// minute; editing and saving; the privilege steps; the actions the program outlives, and sleep.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "attention/Attention.h"
 #include "support/ProgramRun.h"
@@ -98,7 +100,10 @@ TEST(Action, FitsTheTypeAndTheSystem) {
       {"12:00 0", kNt, "ExitWindowsEx 4 4294967295|"}, {"12:00 -1", kNt, "ExitWindowsEx 4 4294967295|"},
       {"12:00 7", kNt, "ExitWindowsEx 4 4294967295|"}, {"12:00 1", kNt, nt + "ExitWindowsEx 5 4294967295|"},
       {"12:00 2", kNt, nt + "ExitWindowsEx 12 4294967295|"}, {"12:00 1", k95, "ExitWindowsEx 5 4294967295|"},
-      {"12:00 2", k95, "ExitWindowsEx 12 4294967295|"}};
+      {"12:00 2", k95, "ExitWindowsEx 12 4294967295|"}, {"12:00 3", kNt, nt + "ExitWindowsEx 6 4294967295|"},
+      {"12:00 3", k95, "ExitWindowsEx 6 4294967295|"}, {"12:00 4", kNt, nt + "SetSuspendState 0 0 0|"},
+      {"12:00 4", k95, "SetSuspendState 0 0 0|"}, {"12:00 5", kNt, "IsPwrHibernateAllowed|" + nt + "SetSuspendState 1 0 0|"},
+      {"12:00 5", k95, "IsPwrHibernateAllowed|SetSuspendState 1 0 0|"}, {"12:00 6", kNt, "LockWorkStation|"}};
   // clang-format on
   for (const auto& [command, version, expected] : cases) {
     ProgramRun run;
@@ -111,6 +116,84 @@ TEST(Action, FitsTheTypeAndTheSystem) {
     std::string calls;
     for (const std::string& call : run.fake_.api.log) calls += call + "|";
     EXPECT_EQ(calls, expected) << command << " " << version;
+  }
+}
+
+// The actions after the first three: the program goes on, the icon stays, the warning goes.
+TEST(KeptAlive, EachActionFiresOnceForItsMinuteAndAgainTheNextDay) {
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      {"12:00 3", "Restart", "ExitWindowsEx 6 4294967295"},
+      {"12:00 4", "Sleep", "SetSuspendState 0 0 0"},
+      {"12:00 5", "Hibernate", "SetSuspendState 1 0 0"},
+      {"12:00 6", "Lock", "LockWorkStation"}};
+  for (const auto& [command, name, action] : cases) {
+    ProgramRun run;
+    run.Start(command, 11, 58, 59);
+    run.Window().ClickOn("cmdHide");
+    auto actions = [&] { return std::ranges::count(run.fake_.api.log, action); };
+    for (int day = 1; day <= 2; ++day) {
+      run.Seconds(2);  // 11:59:01
+      EXPECT_EQ(run.Caption("Attention", "lblInfo"), name);
+      run.Seconds(58);
+      EXPECT_EQ(run.Seconds(1), (Log{"Toggle", "Icon 99", "Icon 99"})) << name << " day " << day;
+      EXPECT_EQ(actions(), day) << name;
+      EXPECT_FALSE(run.Window("Attention").Visible()) << name;
+      EXPECT_TRUE(run.Window().FakeTimerNamed("tmrCheck").Enabled()) << name;
+      run.Seconds(30);
+      run.Window().SystemResumed();  // woken within the same minute
+      run.Seconds(30);               // 12:01:00
+      EXPECT_EQ(actions(), day) << name;
+      run.fake_.clock.Sleep((24 * 3600 - 181) * 1000LL);  // the quiet hours, quickly
+      run.Seconds(60);                                    // 11:58:59 of the next day
+    }
+    EXPECT_EQ(run.main_.ToolTipText(), std::string(name) + " at 12:00");
+  }
+}
+
+// Woken in the last minute the warning starts afresh; after the set minute nothing fires late.
+TEST(KeptAlive, WakingPutsTheWarningAwayAndAMissedMinuteStaysMissed) {
+  const std::tuple<const char*, int, int> cases[] = {
+      {"12:00 4", 20, 1}, {"12:00 4", 120, 0}, {"12:00 1", 120, 0}};
+  for (const auto& [command, asleep, fired] : cases) {
+    ProgramRun run;
+    run.Start(command, 11, 59, 9);
+    run.Window().ClickOn("cmdHide");
+    run.Seconds(1);
+    ASSERT_TRUE(run.Window("Attention").Visible());
+    run.fake_.clock.Sleep(asleep * 1000);
+    run.fake_.tray.log.clear();
+    run.Window().SystemResumed();
+    EXPECT_EQ(run.fake_.tray.log, (Log{"Toggle", "Icon 99"}));
+    EXPECT_FALSE(run.Window("Attention").Visible());
+    run.Seconds(1);
+    EXPECT_EQ(run.Window("Attention").Visible(), fired == 1) << asleep;
+    run.Seconds(120);
+    const auto calls = std::ranges::count_if(run.fake_.api.log, [](const std::string& call) {
+      return call.starts_with("SetSuspendState") || call.starts_with("ExitWindowsEx");
+    });
+    EXPECT_EQ(calls, fired) << command << " asleep " << asleep;
+  }
+}
+
+// Refused hibernation: a message where someone sees it, else the event log; nothing else.
+TEST(SessionZero, HibernationTurnedOffIsReportedAndLockDisconnectsTheConsole) {
+  const std::string refusal = "Hibernation is turned off on this computer.";
+  const std::tuple<const char*, bool, bool, Log, Log, Log> cases[] = {
+      {"12:00 5", false, true, Log{"IsPwrHibernateAllowed"}, Log{}, Log{"Vesperon: " + refusal}},
+      {"12:00 5", true, true, Log{"IsPwrHibernateAllowed"}, Log{"Event 109 1 " + refusal}, Log{}},
+      {"12:00 6", true, true, Log{}, Log{"Disconnect"}, Log{}},
+      {"12:00 6", true, false, Log{"LockWorkStation"}, Log{"Disconnect"}, Log{}}};
+  for (const auto& [command, sessionZero, console, api, service, boxes] : cases) {
+    ProgramRun run;
+    run.fake_.api.refused = {"IsPwrHibernateAllowed"};
+    run.fake_.service.sessionZero = sessionZero;
+    run.fake_.service.console = console;
+    run.Start(command, 11, 59, 59);
+    run.fake_.service.log.clear();
+    run.Seconds(1);
+    EXPECT_EQ(run.fake_.api.log, api) << command << sessionZero;
+    EXPECT_EQ(run.fake_.service.log, service) << command << sessionZero;
+    EXPECT_EQ(run.fake_.windows.boxes, boxes) << command << sessionZero;
   }
 }
 

@@ -39,6 +39,11 @@ TEST_F(ProgramTest, ServiceSwitchesRegisterReportAndEnd) {
 }
 
 TEST_F(ProgramTest, LoadErrorsGoToTheEventLogOrToTheDesktopAndEnd) {
+  for (const char* command : {"12:30 7", "12:30 -2", "12:30 32767"}) {
+    ProgramRun run;
+    run.Start(command, 10, 0);
+    EXPECT_EQ(run.fake_.service.log.back(), "Event 109 1 [380] Invalid property value") << command;
+  }
   Start("12:00 99999", 10, 0);
   EXPECT_FALSE(ended_);
   EXPECT_EQ(fake_.service.log.back(), "Event 109 1 [6] Overflow");

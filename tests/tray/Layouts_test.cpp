@@ -58,6 +58,9 @@ TEST(Layouts, EveryControlWhereItBelongs) {
     }
     EXPECT_EQ(text.str(), expected);
   }
+  EXPECT_EQ(MainLayout().Find("cmbType")->items,
+            (std::vector<std::string>{"Logoff", "Shutdown", "Power Off", "Restart", "Sleep",
+                                      "Hibernate", "Lock"}));
   const ControlLayout &hide = *MainLayout().Find("cmdHide"),
                       &close = *MainLayout().Find("cmdClose");
   EXPECT_TRUE(hide.isDefault != close.isDefault && hide.isCancel != close.isCancel &&

@@ -10,8 +10,7 @@ LocalTime FakeClock::Now() const {
   using namespace std::chrono;
   LocalTime t = start;
   const int64_t seconds = (t.hour * 3600 + t.minute * 60 + t.second) + elapsed / 1000;
-  const year_month_day date{sys_days{year_month_day{year{t.year}, month(t.month), day(t.day)}} +
-                            days(seconds / 86400)};
+  const year_month_day date{sys_days{year{t.year} / t.month / t.day} + days{seconds / 86400}};
   t.year = static_cast<int>(date.year());
   t.month = static_cast<int>(static_cast<unsigned>(date.month()));
   t.day = static_cast<int>(static_cast<unsigned>(date.day()));
@@ -19,6 +18,13 @@ LocalTime FakeClock::Now() const {
   t.minute = static_cast<int>(seconds / 60 % 60);
   t.second = static_cast<int>(seconds % 60);
   return t;
+}
+
+void FakeClock::Sleep(int64_t milliseconds) {
+  elapsed += milliseconds;
+  for (FakeTimer* timer : timers)
+    if (timer->Interval() > 0 && timer->due <= elapsed)
+      timer->due += ((elapsed - timer->due) / timer->Interval() + 1) * timer->Interval();
 }
 
 void FakeClock::Advance(int64_t milliseconds) {

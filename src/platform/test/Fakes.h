@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -52,6 +53,8 @@ class FakeClock : public Clock {
  public:
   LocalTime Now() const override;
   void Advance(int64_t milliseconds);
+  // The computer sleeps: the time moves on and no timer fires; each fires next on its beat.
+  void Sleep(int64_t milliseconds);
 
   LocalTime start{2024, 1, 1, 10, 0, 0};
   int64_t elapsed = 0;
@@ -196,7 +199,7 @@ class FakeWindowSystem : public WindowSystem {
 };
 
 // The Windows functions. Each call is logged with its arguments; a code in errorAfter becomes
-// the last-error code after the call of that name.
+// the last-error code after the call of that name, and a name in refused makes it return false.
 class FakeSystemApi : public SystemApi {
  public:
   uint32_t GetVersion() override { return version; }
@@ -221,6 +224,11 @@ class FakeSystemApi : public SystemApi {
   bool ExitWindowsEx(uint32_t flags, uint32_t reserved) override {
     return Log("ExitWindowsEx", flags, reserved);
   }
+  bool SetSuspendState(bool hibernate, bool force, bool wakeupEventsDisabled) override {
+    return Log("SetSuspendState", hibernate, force, wakeupEventsDisabled);
+  }
+  bool IsPwrHibernateAllowed() override { return Log("IsPwrHibernateAllowed"); }
+  bool LockWorkStation() override { return Log("LockWorkStation"); }
   bool SetWindowPos(WindowHandle window, std::intptr_t after, int x, int y, int cx, int cy,
                     uint32_t flags) override {
     return Log("SetWindowPos", window, after, x + y + cx + cy, flags);
@@ -229,6 +237,7 @@ class FakeSystemApi : public SystemApi {
   uint32_t version = 0x1DB10106;  // Windows NT: bit 31 clear
   uint32_t lastError = 0;
   std::map<std::string, uint32_t> errorAfter;
+  std::set<std::string> refused;
   std::vector<std::string> log;
 
  private:
@@ -240,7 +249,7 @@ class FakeSystemApi : public SystemApi {
     ((entry << " " << args), ...);
     log.push_back(entry.str());
     if (auto it = errorAfter.find(name); it != errorAfter.end()) lastError = it->second;
-    return true;
+    return !refused.contains(name);
   }
 };
 
@@ -296,6 +305,7 @@ class FakeService : public ServiceControl {
     return Log("Message " + caption + ": " + text + " " + std::to_string(seconds)) && console;
   }
   bool LogoffConsoleSession() override { return Log("Logoff") && console; }
+  bool DisconnectConsoleSession() override { return Log("Disconnect") && console; }
   std::string WritableByUsers() override { return writable; }
 
   bool desktop = false;

@@ -839,6 +839,10 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       break;
+    case WM_POWERBROADCAST:
+      // Sent to every top-level window once the computer is back, whoever woke it.
+      if (wParam == PBT_APMRESUMEAUTOMATIC) Fire(SystemResumed);
+      break;
     case WM_DPICHANGED: {
       const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
       SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,

@@ -11,6 +11,7 @@
 #include "platform/Runtime.h"
 #include "platform/win32/Controls_win.h"
 #include "platform/win32/Text_win.h"
+#include "platform/win32/Windows_win.h"
 
 namespace duskline::win32 {
 namespace {
@@ -58,18 +59,6 @@ LSTATUS SetText(const ServiceSystemCalls& calls, HKEY key, const wchar_t* name,
 [[noreturn]] void RaiseRegistryError(LSTATUS status) {
   if (status == ERROR_ACCESS_DENIED) throw RuntimeError(kErrPermissionDenied, "Permission denied");
   throw RuntimeError(kErrInvalidProcedureCall, "Invalid procedure call or argument");
-}
-
-// Functions of Windows versions later than the oldest we run on, looked up when needed so
-// that the program still loads where they are missing; null there.
-template <typename Fn>
-Fn* LaterFunction(const wchar_t* library, const char* name) {
-  wchar_t folder[MAX_PATH];
-  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return nullptr;
-  HMODULE module = LoadLibraryW((std::wstring(folder, length) + L"\\" + library).c_str());
-  return module ? reinterpret_cast<Fn*>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                : nullptr;
 }
 
 constexpr DWORD kNoSession = 0xFFFFFFFF;
@@ -541,6 +530,14 @@ bool ServiceHost::LogoffConsoleSession() {
   auto* logoff = LaterFunction<decltype(::WTSLogoffSession)>(L"wtsapi32.dll", "WTSLogoffSession");
   return session != kNoSession && logoff != nullptr &&
          logoff(WTS_CURRENT_SERVER_HANDLE, session, FALSE);
+}
+
+bool ServiceHost::DisconnectConsoleSession() {
+  const DWORD session = ActiveConsoleSession();
+  auto* disconnect =
+      LaterFunction<decltype(::WTSDisconnectSession)>(L"wtsapi32.dll", "WTSDisconnectSession");
+  return session != kNoSession && disconnect != nullptr &&
+         disconnect(WTS_CURRENT_SERVER_HANDLE, session, FALSE);
 }
 
 std::string ServiceHost::WritableByUsers() {

@@ -111,6 +111,7 @@ class ServiceHost : public ServiceControl {
   bool SendConsoleMessage(const std::string& caption, const std::string& text,
                           uint32_t timeoutSeconds) override;
   bool LogoffConsoleSession() override;
+  bool DisconnectConsoleSession() override;
   std::string WritableByUsers() override;
 
   bool DebugMode() const { return debugMode_; }

@@ -1,5 +1,7 @@
 #include "platform/win32/System_win.h"
 
+#include <powrprof.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -158,6 +160,23 @@ bool Win32SystemApi::AdjustTokenPrivileges(std::intptr_t token, bool disableAll,
 
 bool Win32SystemApi::ExitWindowsEx(uint32_t flags, uint32_t reserved) {
   return ::ExitWindowsEx(flags, reserved) != FALSE;
+}
+
+// powrprof.dll is looked up, not linked: a program that never sleeps the computer never
+// loads it.
+bool Win32SystemApi::SetSuspendState(bool hibernate, bool force, bool wakeupEventsDisabled) {
+  auto* suspend = LaterFunction<decltype(::SetSuspendState)>(L"powrprof.dll", "SetSuspendState");
+  return suspend != nullptr && suspend(hibernate, force, wakeupEventsDisabled);
+}
+
+bool Win32SystemApi::IsPwrHibernateAllowed() {
+  auto* allowed =
+      LaterFunction<decltype(::IsPwrHibernateAllowed)>(L"powrprof.dll", "IsPwrHibernateAllowed");
+  return allowed != nullptr && allowed();
+}
+
+bool Win32SystemApi::LockWorkStation() {
+  return ::LockWorkStation() != FALSE;
 }
 
 bool Win32SystemApi::SetWindowPos(WindowHandle window, std::intptr_t insertAfter, int x, int y,

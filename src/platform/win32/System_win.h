@@ -50,6 +50,9 @@ class Win32SystemApi : public SystemApi {
                              uint32_t bufferLength, TokenPrivileges* previousState,
                              uint32_t* returnLength) override;
   bool ExitWindowsEx(uint32_t flags, uint32_t reserved) override;
+  bool SetSuspendState(bool hibernate, bool force, bool wakeupEventsDisabled) override;
+  bool IsPwrHibernateAllowed() override;
+  bool LockWorkStation() override;
   bool SetWindowPos(WindowHandle window, std::intptr_t insertAfter, int x, int y, int cx, int cy,
                     uint32_t flags) override;
 };

@@ -1,6 +1,6 @@
 // What the end-to-end runs cannot see of the Win32 backend: a tray icon that comes back after
-// Explorer restarts, its notification, forms laid out at the window's DPI, the day toggles and
-// the drawn logo.
+// Explorer restarts, its notification, forms laid out at the window's DPI, the day toggles, the
+// wake from sleep and the drawn logo.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -146,6 +146,17 @@ TEST(Form, ATogglePressesAndTellsItsClicksAndItsLeaving) {
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
   EXPECT_EQ(left, 1);
+}
+
+// Only the resume that every wake sends is the event; the one after a user's wake is not a second.
+TEST(Form, WakingFromSleepRaisesSystemResumedOnce) {
+  Win32WindowSystem windows(GetModuleHandleW(nullptr));
+  std::unique_ptr<Form> form = windows.CreateForm(MainLayout());
+  int resumed = 0;
+  form->SystemResumed = [&] { ++resumed; };
+  for (WPARAM event : {PBT_APMSUSPEND, PBT_APMRESUMEAUTOMATIC, PBT_APMRESUMESUSPEND})
+    SendMessageW(static_cast<Win32Form&>(*form).Window(), WM_POWERBROADCAST, event, 0);
+  EXPECT_EQ(resumed, 1);
 }
 
 // A pixel at each edge of the logo's parts: sky bands above and below the turn to the glow,
