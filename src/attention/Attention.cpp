@@ -1,6 +1,7 @@
 #include "attention/Attention.h"
 
 #include <string>
+#include <utility>
 
 #include "scheduler/ScheduleCommand.h"
 #include "tray/modTool.h"
@@ -19,7 +20,8 @@ constexpr ControlRow kControls[] = {
   // name     text          left  top   width height kind       frame tab index font flags
   {"lblInfo", nullptr,      240,  120,  4215, 615,  K::Label,  -1,   1,  -1,   1,   kCentred | kRedText},
   {"lblTime", kWaitingText, 120,  840,  4455, 495,  K::Label,  -1,   2,  -1,   2,   kCentred},
-  {"cmdStop", "Stop",       1680, 1560, 1215, 495,  K::Button, -1,   0,  -1,   0,   0},
+  {"cmdStop", "Stop",       1005, 1560, 1215, 495,  K::Button, -1,   0,  -1,   0,   0},
+  {"cmdPostpone", "&Postpone", 2460, 1560, 1215, 495, K::Button, -1,  3,  -1,   0,   0},
   {"Timer1",  nullptr,      0,    0,    0,    0,    K::Timer,  -1,   -1, -1,   0,   0, 1000},
 };
 // clang-format on
@@ -48,8 +50,8 @@ const FormLayout& AttentionLayout() {
   return layout;
 }
 
-Attention::Attention(Platform& platform, const DropDownList& cmbType)
-    : platform_(platform), cmbType_(cmbType) {}
+Attention::Attention(Platform& platform, const DropDownList& cmbType, Handler postpone)
+    : platform_(platform), cmbType_(cmbType), postpone_(std::move(postpone)) {}
 
 Attention::~Attention() = default;
 
@@ -59,6 +61,7 @@ void Attention::Show() {
     EventDispatcher& events = platform_.events;
     form_->TimerNamed("Timer1").Tick = events.Wrap(this, &Attention::Timer1_Timer);
     form_->ControlNamed("cmdStop").Click = events.Wrap(this, &Attention::cmdStop_Click);
+    form_->ControlNamed("cmdPostpone").Click = events.Wrap(this, &Attention::cmdPostpone_Click);
     events.Raise([this] { Form_Load(); });
   } else {
     // A second warning in the same run: a count left above the limit would hide the window
@@ -69,6 +72,7 @@ void Attention::Show() {
     timer.SetEnabled(false);
     timer.SetEnabled(true);
   }
+  ApplyPostponeOffer();
   form_->Show();
 }
 
@@ -102,6 +106,22 @@ void Attention::Timer1_Timer() {
 
 void Attention::cmdStop_Click() {
   platform_.app.End();
+}
+
+void Attention::cmdPostpone_Click() {
+  if (postpone_) postpone_();
+}
+
+void Attention::OfferPostpone(bool shown, bool enabled) {
+  postponeShown_ = shown;
+  postponeEnabled_ = enabled;
+  if (form_) ApplyPostponeOffer();
+}
+
+void Attention::ApplyPostponeOffer() {
+  Control& button = form_->ControlNamed("cmdPostpone");
+  button.SetVisible(postponeShown_);
+  button.SetEnabled(postponeEnabled_);
 }
 
 }  // namespace duskline

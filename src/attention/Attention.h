@@ -13,8 +13,9 @@ const FormLayout& AttentionLayout();
 
 class Attention {
  public:
-  // cmbType is Main's list; the window reads the selected action from it.
-  Attention(Platform& platform, const DropDownList& cmbType);
+  // cmbType is Main's list; the window reads the selected action from it. "Postpone" calls
+  // postpone, which decides.
+  Attention(Platform& platform, const DropDownList& cmbType, Handler postpone = {});
   ~Attention();
   Attention(const Attention&) = delete;
   Attention& operator=(const Attention&) = delete;
@@ -29,15 +30,23 @@ class Attention {
   void Form_Load();
   void Timer1_Timer();
   void cmdStop_Click();
+  void cmdPostpone_Click();
+  // "Postpone" is shown where the schedule may change, and enabled while the occurrence may
+  // still be put off.
+  void OfferPostpone(bool shown, bool enabled);
 
   Form& form() const { return *form_; }
   int16_t gintTicks() const { return gintTicks_; }
 
  private:
   void StartCount();
+  void ApplyPostponeOffer();
 
   Platform& platform_;
   const DropDownList& cmbType_;
+  Handler postpone_;
+  bool postponeShown_ = true;
+  bool postponeEnabled_ = true;
   std::unique_ptr<Form> form_;
   int16_t gintTicks_ = 0;
 };

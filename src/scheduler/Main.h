@@ -56,6 +56,12 @@ class Main {
   // The computer woke: what was shown before the sleep is put away.
   void System_Resumed();
 
+  // "Postpone" in the countdown: this occurrence ten minutes later, at most three times; the
+  // stored schedule stays as it is.
+  void PostponeOccurrence();
+  static constexpr int kPostponeMinutes = 10;
+  static constexpr int16_t kMaxPostponements = 3;
+
   // Editing of the schedule.
   void txtTime_Change();
   void cmbType_Click();
@@ -117,6 +123,8 @@ class Main {
   void FireOnce(int16_t type);
   // Countdown hidden, animation stopped, the idle picture.
   void PutAwayWarning();
+  // Back to the stored time, for the next occurrence.
+  void EndPostponement();
   void StopWarningAnimation();
   void ExitWithPrivilege(uint32_t flags);
   // A refused action: a message box, or from session 0, where nobody sees one, the event log.
@@ -143,6 +151,12 @@ class Main {
   // The user changed the days since they were loaded or saved.
   bool gblnDaysChanged_ = false;
   std::optional<LocalTime> firedOccurrence_;  // date and minute, seconds zero
+  // A postponed occurrence, in minutes since 1 January 1970 of the local clock: it takes the
+  // place of the stored time until it has come or passed.
+  std::optional<int64_t> postponedTo_;
+  int16_t gintPostponements_ = 0;
+  // The service run locked the schedule.
+  bool gblnScheduleLocked_ = false;
 };
 
 }  // namespace duskline

@@ -1,6 +1,7 @@
 // The once-a-second schedule check of Main, what it calls (the saving of the schedule, the
 // controls it reads) and the shut-down actions it fires: apart from the start-up code, so
 // that a build for size can keep this at full speed.
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -26,6 +27,14 @@ int32_t MinuteOfDay(int16_t hour, int16_t minute) {
   const int32_t sum = product + minute;
   if (sum < -32768 || sum > 32767) Raise(kErrOverflow);
   return sum;
+}
+
+// Minutes since 1 January 1970 of a local date and time: unlike the minute of the day, the
+// count goes on across midnight, as a postponed occurrence may.
+int64_t CalendarMinute(const LocalTime& time) {
+  using namespace std::chrono;
+  const sys_days day{year{time.year} / time.month / time.day};
+  return int64_t{day.time_since_epoch().count()} * 1440 + time.hour * 60 + time.minute;
 }
 
 constexpr uint32_t kEwxLogoff = 0;
@@ -60,10 +69,19 @@ void Main::tmrCheck_Timer() {
   bool chosenDay = true;
   ContinueOnError([&] { chosenDay = IsChosenDay(); });
 
+  // A postponed occurrence stands in for the stored time until it has come; one that passed
+  // unseen (the computer slept) is not made up.
+  int64_t now = 0;
+  if (postponedTo_) {
+    ContinueOnError([&] { now = CalendarMinute(platform_.clock.Now()); });
+    if (now > *postponedTo_) EndPostponement();
+  }
+
   bool visible = false;
   ContinueOnError([&] { visible = form_->Visible(); });
   if (!visible) {
-    const int32_t difference = chosenDay ? scheduledOfDay - currentOfDay : 0;  // 0: idle
+    int64_t difference = chosenDay ? scheduledOfDay - currentOfDay : 0;  // 0: idle
+    if (postponedTo_) difference = *postponedTo_ - now;
     if (difference >= 2 && difference <= 5) {
       StartWarningAnimation(1000, 2);
     } else if (difference == 1) {
@@ -80,7 +98,41 @@ void Main::tmrCheck_Timer() {
     }
   }
 
-  if (chosenDay && currentHour == scheduledHour && currentMinute == scheduledMinute) FireAction();
+  if (postponedTo_) {
+    if (now != *postponedTo_) return;
+    FireAction();
+    EndPostponement();
+  } else if (chosenDay && currentHour == scheduledHour && currentMinute == scheduledMinute) {
+    FireAction();
+  }
+}
+
+void Main::PostponeOccurrence() {
+  if (gblnScheduleLocked_ || gintPostponements_ >= kMaxPostponements) return;
+  const LocalTime now = platform_.clock.Now();
+  int64_t occurrence = 0;
+  if (postponedTo_) {
+    occurrence = *postponedTo_;
+  } else {
+    // The countdown runs in the last minute before today's set time.
+    const std::string text = txtTime().Text();
+    const int16_t minute = TimeField(text.size() <= 2 ? text : text.substr(text.size() - 2));
+    const int16_t hour = TimeField(text.substr(0, 2));
+    occurrence = CalendarMinute(now) - (now.hour * 60 + now.minute) + MinuteOfDay(hour, minute);
+  }
+  postponedTo_ = occurrence + kPostponeMinutes;
+  ++gintPostponements_;
+  // The warnings start again before the new time: a new countdown, a new notification.
+  PutAwayWarning();
+  gblnAttentionShown_ = false;
+  gblnWarningNotified_ = false;
+  platform_.tray.SetTipText(ToolTipText());
+}
+
+void Main::EndPostponement() {
+  postponedTo_.reset();
+  gintPostponements_ = 0;
+  ContinueOnError([&] { platform_.tray.SetTipText(ToolTipText()); });
 }
 
 void Main::FireAction() {
@@ -180,7 +232,11 @@ void Main::SendConsoleCountdown() {
 }
 
 void Main::ShowAttention() {
-  if (!attention_) attention_ = std::make_unique<Attention>(platform_, cmbType());
+  if (!attention_) {
+    attention_ =
+        std::make_unique<Attention>(platform_, cmbType(), [this] { PostponeOccurrence(); });
+  }
+  attention_->OfferPostpone(!gblnScheduleLocked_, gintPostponements_ < kMaxPostponements);
   attention_->Show();
 }
 

@@ -1,5 +1,7 @@
 // Main's tray icon and window handling: the tooltip, restoring from the tray, hiding,
 // closing and the About window.
+#include <cstdio>
+
 #include "about/frmSplash.h"
 #include "scheduler/Main.h"
 #include "scheduler/ScheduleCommand.h"
@@ -7,14 +9,24 @@
 namespace duskline {
 
 void Main::SetToolTip() {
-  // A changed schedule earns a new countdown and a new notification.
+  // A changed schedule earns a new countdown and a new notification, and puts an earlier
+  // occurrence's postponement aside.
   gblnAttentionShown_ = false;
   gblnWarningNotified_ = false;
+  postponedTo_.reset();
+  gintPostponements_ = 0;
   platform_.tray.SetTipText(ToolTipText());
 }
 
 std::string Main::ToolTipText() const {
-  std::string text = ShutdownTypeName(cmbType().ListIndex()) + " at " + txtTime().Text();
+  std::string time = txtTime().Text();
+  if (postponedTo_) {
+    const auto minute = static_cast<int>((*postponedTo_ % 1440 + 1440) % 1440);
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d:%02d", minute / 60, minute % 60);
+    time = text;
+  }
+  std::string text = ShutdownTypeName(cmbType().ListIndex()) + " at " + time;
   const DaySet days = ChosenDays();
   if (days != kEveryDay) text += ", " + DaysSummary(days);
   return text;

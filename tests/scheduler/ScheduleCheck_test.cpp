@@ -197,6 +197,70 @@ TEST(SessionZero, HibernationTurnedOffIsReportedAndLockDisconnectsTheConsole) {
   }
 }
 
+// Each "Postpone" puts this occurrence off by ten minutes, with its warnings; the fourth
+// countdown offers none, and the next day comes at the stored time, which never changed.
+TEST_F(ProgramTest, PostponedThreeTimesThenNoMoreAndTheNextDayAtTheStoredTime) {
+  fake_.ini.entries[kIni + " [Command] Code"] = "12:00 4";
+  Start("", 11, 58, 59);
+  Window().ClickOn("cmdHide");
+  auto sleeps = [&] { return std::ranges::count(fake_.api.log, "SetSuspendState 0 0 0"); };
+  auto postpone = [&]() -> Control& { return Window("Attention").ControlNamed("cmdPostpone"); };
+  for (const char* next : {"12:10", "12:20", "12:30"}) {
+    Seconds(2);  // the first second of the last minute
+    ASSERT_TRUE(Window("Attention").Visible()) << next;
+    EXPECT_TRUE(postpone().Visible() && postpone().Enabled()) << next;
+    fake_.tray.log.clear();
+    Window("Attention").ClickOn("cmdPostpone");
+    EXPECT_FALSE(Window("Attention").Visible()) << next;
+    EXPECT_EQ(fake_.tray.log.back(), std::string("Tip Sleep at ") + next);
+    EXPECT_EQ(Seconds(60), Log(60, "Icon 99")) << "idle through the old set minute";
+    Seconds(298);  // to the last second before the slow warning of the new time
+    EXPECT_EQ(Seconds(1), (Log{"Interval 1000", "Mode 2", "Toggle",
+                               "Notify Duskline: Sleep at " + std::string(next)}));
+    Seconds(239);
+  }
+  Seconds(2);
+  EXPECT_TRUE(Window("Attention").Visible());
+  EXPECT_FALSE(postpone().Enabled()) << "three times at most";
+  Window("Attention").ClickOn("cmdPostpone");
+  Seconds(58);
+  EXPECT_EQ(sleeps(), 0);
+  Seconds(1);
+  EXPECT_EQ(sleeps(), 1) << "at 12:30";
+  EXPECT_EQ(main_.ToolTipText(), "Sleep at 12:00");
+  fake_.clock.Sleep((24 * 3600 - 1860) * 1000LL);  // to 11:59:00 of the next day
+  Seconds(2);
+  EXPECT_TRUE(postpone().Enabled());
+  Seconds(60);
+  EXPECT_EQ(sleeps(), 2) << "at the stored 12:00";
+  EXPECT_EQ(std::ranges::count(fake_.ini.log, kIni + " [Command] Code=12:00 4"),
+            static_cast<long>(fake_.ini.log.size()));
+}
+
+// An action that ends the session waits for the postponed time as well; the service run, whose
+// schedule is locked, offers no postponement.
+TEST_F(ProgramTest, APostponedShutDownFiresAtTheNewTimeAndTheServiceOffersNone) {
+  Start("23:55 1", 23, 53, 59);
+  Window().ClickOn("cmdHide");
+  Seconds(2);
+  Window("Attention").ClickOn("cmdPostpone");
+  auto shutdowns = [&] { return std::ranges::count(fake_.api.log, "ExitWindowsEx 5 4294967295"); };
+  Seconds(60);
+  EXPECT_EQ(shutdowns(), 0) << "not at 23:55";
+  EXPECT_EQ(main_.ToolTipText(), "Shutdown at 00:05") << "past midnight";
+  Seconds(600);
+  EXPECT_EQ(shutdowns(), 1) << "at 00:05";
+  EXPECT_FALSE(Window().FakeTimerNamed("tmrCheck").Enabled());
+
+  ProgramRun service;
+  service.Start("12:00 1", 11, 58, 59);
+  bool accepted = false;
+  service.fake_.service.ServiceStarted(accepted);
+  service.Seconds(2);
+  ASSERT_TRUE(service.Window("Attention").Visible());
+  EXPECT_FALSE(service.Window("Attention").ControlNamed("cmdPostpone").Visible());
+}
+
 TEST_F(ProgramTest, EditingRenamesTheTipSavesOnLeavingAndEarnsANewCountdown) {
   Start("", 10, 0, 30);
   Window().Text("txtTime").SetText("10:02");

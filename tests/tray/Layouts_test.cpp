@@ -28,7 +28,7 @@ TEST(Layouts, EveryControlWhereItBelongs) {
           "in Frame1 2160,240,855,375 [3] tmrAutoHide tmrCheck NTService1 SysTray "},
       {AttentionLayout(), "System Information[attention] 4680x2220 centred lblInfo "
           "240,120,4215,615 18 centre colour 255 lblTime 120,840,4455,495 13.5 centre cmdStop "
-          "1680,1560,1215,495 [0] Timer1 "},
+          "1005,1560,1215,495 [0] cmdPostpone 2460,1560,1215,495 [3] Timer1 "},
       {SplashLayout(), "[] 7380x3945 centred no box no taskbar Frame1 30,0,7305,3855 imgLogo in "
           "Frame1 40,120,7214,1305 Frame3 in Frame1 120,1440,3615,2295 lblProductName in Frame3 "
           "120,360,3375,375 15.75 lblPlatform in Frame3 120,840,3315,390 15.75 auto lblVersion in "
