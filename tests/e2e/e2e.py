@@ -192,69 +192,57 @@ def hide_until_countdown(session):
     return schedule, windows["System Information"]
 
 
+def wait_for_call(session, function, limit):
+    end = time.time() + limit
+    while time.time() < end and session.process.poll() is None:
+        if function in (name for name, _ in session.relayed()):
+            return
+        time.sleep(1)
+
+
 def countdown_and_action(session):
     schedule, attention = hide_until_countdown(session)
     check(attention["topmost"], "the countdown window is not topmost")
-    check("Power Off" in attention["texts"], "no action name in %r" % attention["texts"])
-    end = time.time() + 90
-    while not session.exit_calls() and time.time() < end and session.process.poll() is None:
-        time.sleep(1)
+    for text in ("Power Off", "Stop", "&Postpone"):
+        check(text in attention["texts"], "no %r in %r" % (text, attention["texts"]))
+    wait_for_call(session, "ExitWindowsEx", 90)
     calls = session.exit_calls()
     check(calls == [(12, 0xFFFFFFFF)], "ExitWindowsEx calls %r, expected power off, forced" % calls)
     check("Code=%s 2" % schedule in (session.ini() or ""), "the last minute did not save")
 
 
-def action_at_set_minute(session, index, function):
-    """Starts with the action set for the coming minute, the window shown; the relayed calls
-    once the action's function is among them."""
+def action_at_set_minute(session, index, function, arguments, privileged, outlives):
+    """Starts with the action set for the coming minute, the window shown, and waits for the
+    action's call in the relay trace: its arguments, the privilege step before it, and for the
+    actions the program outlives, one call and the program still there."""
     if session.args.real_clock:
         # The set minute begins within a minute and lasts one: time enough for Wine to start.
         schedule, fake_time = time.strftime("%H:%M", time.localtime(time.time() + 60)), None
     else:
         schedule, fake_time = "12:00", "2026-01-01 11:59:56"
     session.start(schedule, str(index), fake_time=fake_time, relay=True)
-    end = time.time() + 150
-    while time.time() < end and session.process.poll() is None:
-        if function in (name for name, _ in session.relayed()):
-            break
-        time.sleep(1)
+    wait_for_call(session, function, 150)
+    if outlives:
+        time.sleep(3)
+        check(session.process.poll() is None, "the program ended after " + function)
     calls = session.relayed()
     names = [name for name, _ in calls]
-    check(function in names, "no %s in %r" % (function, calls))
-    return calls, names
-
-
-def after_privilege(names, function):
-    check("AdjustTokenPrivileges" in names[:names.index(function)],
-          "no privilege step before %s: %r" % (function, names))
+    check([values for name, values in calls if name == function] == [arguments],
+          "%s calls in %r, expected once with %r" % (function, calls, arguments))
+    check(privileged == ("AdjustTokenPrivileges" in names[:names.index(function)]),
+          "privilege step before %s: %r" % (function, names))
 
 
 def restart_action(session):
-    calls, names = action_at_set_minute(session, 3, "ExitWindowsEx")
-    after_privilege(names, "ExitWindowsEx")
-    check(session.exit_calls() == [(6, 0xFFFFFFFF)], "ExitWindowsEx calls %r, expected restart, "
-          "forced" % session.exit_calls())
-
-
-def outlives(session, function):
-    """The program is still there after the action, and did not call it again."""
-    time.sleep(3)
-    check(session.process.poll() is None, "the program ended after " + function)
-    names = [name for name, _ in session.relayed()]
-    check(names.count(function) == 1, "%s called %d times" % (function, names.count(function)))
+    action_at_set_minute(session, 3, "ExitWindowsEx", [6, 0xFFFFFFFF], True, False)
 
 
 def sleep_action(session):
-    calls, names = action_at_set_minute(session, 4, "SetSuspendState")
-    after_privilege(names, "SetSuspendState")
-    suspend = [values for name, values in calls if name == "SetSuspendState"]
-    check(suspend == [[0, 0, 0]], "SetSuspendState calls %r, expected sleep" % suspend)
-    outlives(session, "SetSuspendState")
+    action_at_set_minute(session, 4, "SetSuspendState", [0, 0, 0], True, True)
 
 
 def lock_action(session):
-    action_at_set_minute(session, 6, "LockWorkStation")
-    outlives(session, "LockWorkStation")
+    action_at_set_minute(session, 6, "LockWorkStation", [], False, True)
 
 
 def stop_ends_program(session):

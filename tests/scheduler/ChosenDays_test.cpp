@@ -1,19 +1,14 @@
 // Chosen days: their stored form and tooltip text, the load and the save, and the check that
 // warns and acts on those days only.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
 #include "attention/Attention.h"
 #include "support/ProgramRun.h"
 
 namespace duskline {
 namespace {
-
-namespace fs = std::filesystem;
 
 TEST(ChosenDays, StoredFormAndTooltipText) {
   // stored value, the days read (0: none), written back, tooltip text
@@ -96,41 +91,6 @@ TEST_F(ProgramTest, TogglesChangeTheTipAndAreSavedOnLeaving) {
   Window().ClickOn("chkDay", 0);
   EXPECT_EQ(main_.ChosenDays(), 0x01);
   EXPECT_EQ(fake_.tray.log.back(), "Tip Shutdown at 12:00, Mon");
-}
-
-// The file of a schedule without days, on the system's INI functions: read and saved it keeps
-// its bytes, and choosing every day again takes the key out.
-TEST(ChosenDays, AFileWithoutDaysKeepsItsBytes) {
-  class AppInFolder : public fakes::FakeApp {
-   public:
-    std::string Path() const override { return folder.string(); }
-    fs::path folder = fs::temp_directory_path() / ("duskline-days-" + std::to_string(::getpid()));
-  } app;
-  fs::create_directories(app.folder);
-  const fs::path file = app.folder / "Vesperon.ini";
-  auto bytes = [&] {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  };
-  const std::string parts = "[Command]\r\nCode=07:30 1\r\n";
-  std::ofstream(file, std::ios::binary) << parts;
-  fakes::FakePlatform fake;
-  const std::unique_ptr<IniFunctions> ini = MakeSystemIniFunctions();
-  Platform platform{app,      fake.windows, fake.clock,   *ini,
-                    fake.api, fake.tray,    fake.service, fake.events};
-  Main main(platform);
-  main.Start();
-  fakes::FakeForm& window = *fake.windows.Find("Main");
-  window.Text("txtTime").LostFocus();
-  window.List("cmbType").LostFocus();
-  EXPECT_EQ(bytes(), parts);
-  window.ClickOn("chkDay", 6);
-  window.ToggleNamed("chkDay", 6).LostFocus();
-  EXPECT_EQ(bytes(), parts + "Days=Mon Tue Wed Thu Fri Sat\r\n");
-  window.ClickOn("chkDay", 6);
-  window.ToggleNamed("chkDay", 6).LostFocus();
-  EXPECT_EQ(bytes(), parts);
-  fs::remove_all(app.folder);
 }
 
 // Monday 1 January 2024 turns into Tuesday: a schedule at 00:02 warns, counts down and acts on

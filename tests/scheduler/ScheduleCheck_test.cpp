@@ -205,23 +205,20 @@ TEST_F(ProgramTest, PostponedThreeTimesThenNoMoreAndTheNextDayAtTheStoredTime) {
   Window().ClickOn("cmdHide");
   auto sleeps = [&] { return std::ranges::count(fake_.api.log, "SetSuspendState 0 0 0"); };
   auto postpone = [&]() -> Control& { return Window("Attention").ControlNamed("cmdPostpone"); };
-  for (const char* next : {"12:10", "12:20", "12:30"}) {
+  for (const std::string next : {"12:10", "12:20", "12:30"}) {
     Seconds(2);  // the first second of the last minute
-    ASSERT_TRUE(Window("Attention").Visible()) << next;
-    EXPECT_TRUE(postpone().Visible() && postpone().Enabled()) << next;
-    fake_.tray.log.clear();
+    ASSERT_TRUE(Window("Attention").Visible() && postpone().Visible() && postpone().Enabled());
     Window("Attention").ClickOn("cmdPostpone");
     EXPECT_FALSE(Window("Attention").Visible()) << next;
-    EXPECT_EQ(fake_.tray.log.back(), std::string("Tip Sleep at ") + next);
+    EXPECT_EQ(main_.ToolTipText(), "Sleep at " + next);
     EXPECT_EQ(Seconds(60), Log(60, "Icon 99")) << "idle through the old set minute";
     Seconds(298);  // to the last second before the slow warning of the new time
-    EXPECT_EQ(Seconds(1), (Log{"Interval 1000", "Mode 2", "Toggle",
-                               "Notify Duskline: Sleep at " + std::string(next)}));
+    EXPECT_EQ(Seconds(1),
+              (Log{"Interval 1000", "Mode 2", "Toggle", "Notify Duskline: Sleep at " + next}));
     Seconds(239);
   }
   Seconds(2);
-  EXPECT_TRUE(Window("Attention").Visible());
-  EXPECT_FALSE(postpone().Enabled()) << "three times at most";
+  EXPECT_TRUE(Window("Attention").Visible() && !postpone().Enabled()) << "three times at most";
   Window("Attention").ClickOn("cmdPostpone");
   Seconds(58);
   EXPECT_EQ(sleeps(), 0);
@@ -257,8 +254,8 @@ TEST_F(ProgramTest, APostponedShutDownFiresAtTheNewTimeAndTheServiceOffersNone) 
   bool accepted = false;
   service.fake_.service.ServiceStarted(accepted);
   service.Seconds(2);
-  ASSERT_TRUE(service.Window("Attention").Visible());
-  EXPECT_FALSE(service.Window("Attention").ControlNamed("cmdPostpone").Visible());
+  EXPECT_TRUE(service.Window("Attention").Visible() &&
+              !service.Window("Attention").ControlNamed("cmdPostpone").Visible());
 }
 
 TEST_F(ProgramTest, EditingRenamesTheTipSavesOnLeavingAndEarnsANewCountdown) {

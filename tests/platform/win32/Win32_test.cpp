@@ -61,47 +61,38 @@ TEST(TrayIcon, TheNotificationIsABalloonFromTheShownIcon) {
 TEST(TrayIcon, PropertiesWrittenEveryTickKeepTheStepsPace) {
   int modifies = 0;
   TrayIconWindow tray(GetModuleHandleW(nullptr), [&](DWORD message, NOTIFYICONDATAW*) {
-    if (message == NIM_MODIFY) ++modifies;
+    modifies += message == NIM_MODIFY;
     return TRUE;
   });
   tray.AddIcon();
-  // Ticks every second for the given time, pumping messages between them; returns the steps.
-  auto stepsWhileTicking = [&](int16_t interval, int16_t mode, int32_t iconCode,
-                               ULONGLONG milliseconds) {
+  // Ticks every second for 4.5 s, pumping messages between them; returns the steps taken.
+  auto stepsWhileTicking = [&](int16_t interval, int16_t mode, int32_t iconCode) {
     const uint32_t framesBefore = tray.Animation().frame;
-    const ULONGLONG start = GetTickCount64(), end = start + milliseconds;
-    ULONGLONG nextTick = start;
-    for (ULONGLONG now = start; now < end; now = GetTickCount64()) {
-      if (now >= nextTick) {
+    const ULONGLONG start = GetTickCount64(), end = start + 4500;
+    for (ULONGLONG now = start, tick = start; now < end; now = GetTickCount64()) {
+      if (now >= tick) {
         tray.SetAnimationInterval(interval);
         tray.SetAnimationMode(mode);
         if (!tray.Animating()) tray.ToggleAnimation();
         tray.SetIconCode(iconCode);
         tray.SetTipText("Shutdown at 22:30");
-        nextTick += 1000;
+        tick += 1000;
       }
-      MsgWaitForMultipleObjects(0, nullptr, FALSE,
-                                static_cast<DWORD>(std::min(nextTick, end) - now), QS_ALLINPUT);
-      MSG message;
-      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min(tick, end) - now),
+                                QS_ALLINPUT);
+      for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);)
+        DispatchMessageW(&message);
     }
-    return tray.Animation().frame - framesBefore;
+    return static_cast<int>(tray.Animation().frame - framesBefore);
   };
-
   // Restarting the timer with each write left the slow warning without a step, and the last
-  // minute with three a second.
-  const uint32_t slow = stepsWhileTicking(1000, 2, 99, 4500);
-  EXPECT_GE(slow, 3u);
-  EXPECT_LE(slow, 5u);
-  // The tooltip's first write is a change.
-  const int modifiesAfterSlow = modifies;
-  EXPECT_LE(modifiesAfterSlow, static_cast<int>(slow) + 1);
-  const uint32_t fast = stepsWhileTicking(250, 3, 2, 4500);
-  EXPECT_GE(fast, 16u);
-  EXPECT_LE(fast, 19u);
-  // Each step shows the other picture: one shell call a step, none for the writes (the switch
-  // to the last minute may change the picture once).
-  EXPECT_LE(modifies - modifiesAfterSlow, static_cast<int>(fast) + 1);
+  // minute with three a second. Each step shows the other picture: one shell call a step, none
+  // for the writes but the tooltip's first and the switch to the last minute's picture.
+  const int slow = stepsWhileTicking(1000, 2, 99), slowModifies = modifies;
+  EXPECT_TRUE(slow >= 3 && slow <= 5 && slowModifies <= slow + 1) << slow << " " << slowModifies;
+  const int fast = stepsWhileTicking(250, 3, 2);
+  EXPECT_TRUE(fast >= 16 && fast <= 19 && modifies - slowModifies <= fast + 1)
+      << fast << " " << modifies - slowModifies;
 }
 
 TEST(Form, TheLayoutsTwipsBecomePixelsAtTheWindowsDpi) {
