@@ -121,7 +121,7 @@ class Main {
   void RunAction(int16_t type);
   // Once for its minute, whatever ticks or wake-ups follow within it.
   void FireOnce(int16_t type);
-  // Countdown hidden, animation stopped, the idle picture.
+  // Countdown hidden, animation stopped, the idle picture; the next warning starts afresh.
   void PutAwayWarning();
   // Back to the stored time, for the next occurrence.
   void EndPostponement();

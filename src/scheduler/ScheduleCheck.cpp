@@ -20,6 +20,14 @@ int16_t TimeField(std::string_view text) {
   return RoundToInt16(NumberFromText(text));
 }
 
+// The hour is read from the time text's first two characters, the minute from its last two.
+int16_t HourField(std::string_view text) {
+  return TimeField(text.substr(0, 2));
+}
+int16_t MinuteField(std::string_view text) {
+  return TimeField(text.size() <= 2 ? text : text.substr(text.size() - 2));
+}
+
 // Minute of the day in 16-bit arithmetic; raises 6 where 16 bits do not suffice.
 int32_t MinuteOfDay(int16_t hour, int16_t minute) {
   const int32_t product = hour * 60;
@@ -55,11 +63,8 @@ void Main::tmrCheck_Timer() {
   int32_t scheduledOfDay = 0, currentOfDay = 0;
   TrayIcon& tray = platform_.tray;
 
-  ContinueOnError([&] {
-    const std::string text = txtTime().Text();
-    scheduledMinute = TimeField(text.size() <= 2 ? text : text.substr(text.size() - 2));
-  });
-  ContinueOnError([&] { scheduledHour = TimeField(txtTime().Text().substr(0, 2)); });
+  ContinueOnError([&] { scheduledMinute = MinuteField(txtTime().Text()); });
+  ContinueOnError([&] { scheduledHour = HourField(txtTime().Text()); });
   ContinueOnError([&] { currentMinute = static_cast<int16_t>(platform_.clock.Now().minute); });
   ContinueOnError([&] { currentHour = static_cast<int16_t>(platform_.clock.Now().hour); });
   ContinueOnError([&] { scheduledOfDay = MinuteOfDay(scheduledHour, scheduledMinute); });
@@ -116,16 +121,13 @@ void Main::PostponeOccurrence() {
   } else {
     // The countdown runs in the last minute before today's set time.
     const std::string text = txtTime().Text();
-    const int16_t minute = TimeField(text.size() <= 2 ? text : text.substr(text.size() - 2));
-    const int16_t hour = TimeField(text.substr(0, 2));
-    occurrence = CalendarMinute(now) - (now.hour * 60 + now.minute) + MinuteOfDay(hour, minute);
+    occurrence = CalendarMinute(now) - (now.hour * 60 + now.minute) +
+                 MinuteOfDay(HourField(text), MinuteField(text));
   }
   postponedTo_ = occurrence + kPostponeMinutes;
   ++gintPostponements_;
-  // The warnings start again before the new time: a new countdown, a new notification.
+  // The warnings start again before the new time.
   PutAwayWarning();
-  gblnAttentionShown_ = false;
-  gblnWarningNotified_ = false;
   platform_.tray.SetTipText(ToolTipText());
 }
 
@@ -153,11 +155,8 @@ void Main::FireOnce(int16_t type) {
   occurrence.second = 0;
   if (occurrence == firedOccurrence_) return;
   firedOccurrence_ = occurrence;
-  // The icon stays, the window may be hidden and it is the way back; the next occurrence
-  // earns a countdown and a notification of its own.
+  // The icon stays, the window may be hidden and it is the way back.
   PutAwayWarning();
-  gblnAttentionShown_ = false;
-  gblnWarningNotified_ = false;
   RunAction(type);
 }
 
@@ -190,13 +189,14 @@ void Main::RunAction(int16_t type) {
 void Main::System_Resumed() {
   // A warning from before the sleep may be stale; the next tick derives the phase anew.
   PutAwayWarning();
-  gblnAttentionShown_ = false;
-  gblnWarningNotified_ = false;
 }
 
 void Main::PutAwayWarning() {
   if (attention_) ContinueOnError([&] { attention_->PutAway(); });
   StopWarningAnimation();
+  // The next warning earns a countdown and a notification of its own.
+  gblnAttentionShown_ = false;
+  gblnWarningNotified_ = false;
 }
 
 void Main::StopWarningAnimation() {
