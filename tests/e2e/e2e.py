@@ -194,9 +194,8 @@ def hide_until_countdown(session):
 
 def wait_for_call(session, function, limit):
     end = time.time() + limit
-    while time.time() < end and session.process.poll() is None:
-        if function in (name for name, _ in session.relayed()):
-            return
+    while time.time() < end and session.process.poll() is None and function not in (
+            name for name, _ in session.relayed()):
         time.sleep(1)
 
 

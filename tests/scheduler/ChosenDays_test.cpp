@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "attention/Attention.h"
 #include "support/ProgramRun.h"
 
 namespace duskline {
