@@ -87,6 +87,9 @@ class Form {
   virtual const FormLayout& Layout() const = 0;
   virtual void Show() = 0;  // modeless; a shown form stays shown
   virtual void Hide() = 0;
+  // To the taskbar, and hidden as far as the program is concerned until shown again: where
+  // there is no notification area, hiding would leave no way back.
+  virtual void Minimize() = 0;
   virtual bool Visible() const = 0;
   virtual WindowHandle Handle() const = 0;
 

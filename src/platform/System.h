@@ -51,6 +51,8 @@ class SystemApi {
   virtual uint32_t GetVersion() = 0;
   virtual void SetLastError(uint32_t code) = 0;
   virtual uint32_t GetLastError() = 0;
+  // What the last-error code means, in the system's words; empty when it cannot be told.
+  virtual std::string ErrorText(uint32_t code) = 0;
   virtual std::intptr_t GetCurrentProcess() = 0;
   virtual bool OpenProcessToken(std::intptr_t process, uint32_t desiredAccess,
                                 std::intptr_t* token) = 0;
@@ -59,6 +61,7 @@ class SystemApi {
   virtual bool AdjustTokenPrivileges(std::intptr_t token, bool disableAll,
                                      const TokenPrivileges& newState, uint32_t bufferLength,
                                      TokenPrivileges* previousState, uint32_t* returnLength) = 0;
+  // This and the calls below return false when the system refused the action.
   virtual bool ExitWindowsEx(uint32_t flags, uint32_t reserved) = 0;
   // Sleep or hibernate. Where the system lacks the function, false and nothing happens.
   virtual bool SetSuspendState(bool hibernate, bool force, bool wakeupEventsDisabled) = 0;

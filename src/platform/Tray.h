@@ -21,6 +21,8 @@ class TrayIcon {
   // The only operation that starts or stops the animation.
   virtual void ToggleAnimation() = 0;
   virtual void AddIcon() = 0;
+  // Whether the desktop has a notification area to show the icon in.
+  virtual bool Available() const = 0;
   // A notification from the icon (a balloon; a toast on Windows 10 and later).
   virtual void ShowNotification(const std::string& title, const std::string& text) = 0;
 

@@ -129,6 +129,9 @@ class Main {
   void ExitWithPrivilege(uint32_t flags);
   // A refused action: a message box, or from session 0, where nobody sees one, the event log.
   void ReportActionError(const std::string& text);
+  // An action the system refused (a policy, a program that holds the session, no power
+  // manager) is reported the same way; nothing else happens then.
+  void ReportIfRefused(bool accepted);
   // Starts the tray animation; the first start of a warning also shows a notification.
   void StartWarningAnimation(int16_t interval, int16_t mode);
   // From session 0 the countdown also goes to the person at the console.

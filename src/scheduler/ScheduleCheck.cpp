@@ -244,7 +244,7 @@ void Main::ExitLogoffForced() {
   // From session 0 ExitWindowsEx would end only the service's own session.
   ServiceControl& service = platform_.service;
   if (service.InSessionZero() && service.LogoffConsoleSession()) return;
-  platform_.api.ExitWindowsEx(kEwxLogoff | kEwxForce, kEwxReserved);
+  ReportIfRefused(platform_.api.ExitWindowsEx(kEwxLogoff | kEwxForce, kEwxReserved));
 }
 
 void Main::ExitShutdownForced() {
@@ -261,12 +261,12 @@ void Main::ExitRestartForced() {
 
 void Main::ExitWithPrivilege(uint32_t flags) {
   if (glngWhichWindows32_ == 1) EnableShutdownPrivilege();
-  platform_.api.ExitWindowsEx(flags, kEwxReserved);
+  ReportIfRefused(platform_.api.ExitWindowsEx(flags, kEwxReserved));
 }
 
 void Main::SuspendToSleep() {
   if (glngWhichWindows32_ == 1) EnableShutdownPrivilege();
-  platform_.api.SetSuspendState(false, false, false);
+  ReportIfRefused(platform_.api.SetSuspendState(false, false, false));
 }
 
 void Main::SuspendToHibernate() {
@@ -275,7 +275,7 @@ void Main::SuspendToHibernate() {
     return;
   }
   if (glngWhichWindows32_ == 1) EnableShutdownPrivilege();
-  platform_.api.SetSuspendState(true, false, false);
+  ReportIfRefused(platform_.api.SetSuspendState(true, false, false));
 }
 
 void Main::LockSession() {
@@ -283,7 +283,15 @@ void Main::LockSession() {
   // session shows its lock screen.
   ServiceControl& service = platform_.service;
   if (service.InSessionZero() && service.DisconnectConsoleSession()) return;
-  platform_.api.LockWorkStation();
+  ReportIfRefused(platform_.api.LockWorkStation());
+}
+
+void Main::ReportIfRefused(bool accepted) {
+  if (accepted) return;
+  SystemApi& api = platform_.api;
+  const std::string why = api.ErrorText(api.GetLastError());
+  ReportActionError(ShutdownTypeName(cmbType().ListIndex()) + " was refused" +
+                    (why.empty() ? "." : ": " + why));
 }
 
 void Main::EnableShutdownPrivilege() {

@@ -40,7 +40,11 @@ void Main::SysTray_IconActivate() {
 
 void Main::cmdHide_Click() {
   platform_.tray.AddIcon();
-  form_->Hide();
+  if (platform_.tray.Available()) {
+    form_->Hide();
+  } else {
+    form_->Minimize();
+  }
 }
 
 void Main::tmrAutoHide_Timer() {

@@ -310,6 +310,18 @@ TEST_F(ProgramTest, FailedPrivilegeStepsAreReportedAndTheActionStillFires) {
   fake_.api.errorAfter = {{"GetCurrentProcess", 6}};
   main_.EnableShutdownPrivilege();
   EXPECT_EQ(fake_.windows.boxes.front(), "Vesperon: GetCurrentProcess error==6");
+  // A refused action is reported with the system's reason, and nothing else happens.
+  fake_.windows.boxes.clear();
+  fake_.api.refused = {"ExitWindowsEx", "LockWorkStation"};
+  fake_.api.errorAfter = {{"ExitWindowsEx", 1235}};
+  main_.ExitPowerOffForced();
+  main_.LockSession();
+  EXPECT_EQ(fake_.windows.boxes, (Log{"Vesperon: Power Off was refused: error 1235",
+                                      "Vesperon: Power Off was refused: error 1235"}));
+  fake_.api.lastError = 0;
+  main_.LockSession();
+  EXPECT_EQ(fake_.windows.boxes.back(), "Vesperon: Power Off was refused.");
+  EXPECT_FALSE(Window().unloaded);
 }
 
 }  // namespace

@@ -28,5 +28,16 @@ TEST_F(ProgramTest, TheTrayIconRestoresTheWindowClosingEndsAndSoDoesAnUntrappedE
       Log{"Vesperon: Run-time error '438':\n\nObject doesn't support this property or method"});
 }
 
+TEST_F(ProgramTest, WithoutANotificationAreaHideMinimisesAndTheWarningsStillCome) {
+  fake_.tray.available = false;
+  Start("12:00 1", 11, 54, 59);
+  Window().ClickOn("cmdHide");
+  EXPECT_TRUE(Window().minimized);
+  EXPECT_FALSE(Window().Visible());
+  EXPECT_EQ(Seconds(1).back(), "Notify Duskline: Shutdown at 12:00");
+  fake_.tray.IconActivate();
+  EXPECT_FALSE(Window().minimized);
+}
+
 }  // namespace
 }  // namespace duskline

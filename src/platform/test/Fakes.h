@@ -147,8 +147,9 @@ class FakeForm : public Form {
   FakeForm(FakeWindowSystem& system, const FormLayout& layout, WindowHandle handle);
   ~FakeForm() override;
   const FormLayout& Layout() const override { return layout_; }
-  void Show() override { visible_ = true; }
+  void Show() override { visible_ = true, minimized = false; }
   void Hide() override { visible_ = false; }
+  void Minimize() override { minimized = visible_, visible_ = false; }
   bool Visible() const override { return visible_; }
   WindowHandle Handle() const override { return handle_; }
   TextBox& TextBoxNamed(const std::string& name) override { return Text(name); }
@@ -170,6 +171,7 @@ class FakeForm : public Form {
   // A user's click: a toggle flips, the control's event runs, then the unloads it asked for.
   void ClickOn(const std::string& name, int index = -1);
   bool unloaded = false;
+  bool minimized = false;
 
  private:
   FakeWindowSystem& system_;
@@ -205,6 +207,9 @@ class FakeSystemApi : public SystemApi {
   uint32_t GetVersion() override { return version; }
   void SetLastError(uint32_t code) override { lastError = code; }
   uint32_t GetLastError() override { return lastError; }
+  std::string ErrorText(uint32_t code) override {
+    return code == 0 ? "" : "error " + std::to_string(code);
+  }
   std::intptr_t GetCurrentProcess() override { return Log("GetCurrentProcess") ? -1 : 0; }
   bool OpenProcessToken(std::intptr_t process, uint32_t access, std::intptr_t* token) override {
     *token = 44;
@@ -266,11 +271,13 @@ class FakeTray : public TrayIcon {
     animating = !animating;
   }
   void AddIcon() override { Log("Add"); }
+  bool Available() const override { return available; }
   void ShowNotification(const std::string& title, const std::string& text) override {
     Log("Notify " + title + ": " + text);
   }
 
   bool animating = false;
+  bool available = true;
   bool fail = false;  // every call raises 438
   std::vector<std::string> log;
 

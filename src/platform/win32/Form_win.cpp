@@ -651,6 +651,10 @@ void Win32Form::Hide() {
   ShowWindow(window_, SW_HIDE);
 }
 
+void Win32Form::Minimize() {
+  ShowWindow(window_, SW_MINIMIZE);
+}
+
 bool Win32Form::Visible() const {
   return (GetWindowLongPtrW(window_, GWL_STYLE) & WS_VISIBLE) != 0;
 }

@@ -48,6 +48,7 @@ class Win32Form : public Form {
   const FormLayout& Layout() const override { return layout_; }
   void Show() override;
   void Hide() override;
+  void Minimize() override;
   bool Visible() const override;
   WindowHandle Handle() const override { return reinterpret_cast<WindowHandle>(window_); }
 

@@ -109,6 +109,17 @@ uint32_t Win32SystemApi::GetLastError() {
   return ::GetLastError();
 }
 
+std::string Win32SystemApi::ErrorText(uint32_t code) {
+  wchar_t text[512];
+  const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, code, 0, text, sizeof text / sizeof *text, nullptr);
+  std::wstring message(text, length);
+  // The system's texts end in a line break.
+  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r'))
+    message.pop_back();
+  return Narrow(message);
+}
+
 std::intptr_t Win32SystemApi::GetCurrentProcess() {
   return reinterpret_cast<std::intptr_t>(::GetCurrentProcess());
 }

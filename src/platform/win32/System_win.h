@@ -41,6 +41,7 @@ class Win32SystemApi : public SystemApi {
   uint32_t GetVersion() override;
   void SetLastError(uint32_t code) override;
   uint32_t GetLastError() override;
+  std::string ErrorText(uint32_t code) override;
   std::intptr_t GetCurrentProcess() override;
   bool OpenProcessToken(std::intptr_t process, uint32_t desiredAccess,
                         std::intptr_t* token) override;

@@ -73,6 +73,8 @@ class TrayIconWindow : public TrayIcon {
   void RemoveIcon() override;
   void ToggleAnimation() override;
   void AddIcon() override;
+  // Explorer's notification area; an add it refuses is tried again.
+  bool Available() const override { return true; }
   void ShowNotification(const std::string& title, const std::string& text) override;
 
   const TrayAnimation& Animation() const { return animation_; }
