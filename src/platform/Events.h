@@ -16,6 +16,13 @@ namespace duskline {
 // "Run-time error '<number>':" a blank line, then the description.
 std::string StandardErrorText(const RuntimeError& error);
 
+// Where a backend reports an exception that reached its event loop.
+using LastResort = std::function<void(const RuntimeError&)>;
+
+// Turns the exception being handled into the report of a last resort (a foreign exception is
+// the host's internal error 51) and hands it on; never throws.
+void ReportToLastResort(const LastResort* lastResort) noexcept;
+
 class EventDispatcher {
  public:
   using UnhandledReport = std::function<void(const RuntimeError&)>;

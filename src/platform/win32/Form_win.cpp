@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "platform/PixelLayout.h"
 #include "platform/win32/Dpi_win.h"
 #include "platform/win32/Logo_win.h"
-#include "platform/win32/PixelLayout_win.h"
 #include "platform/win32/Text_win.h"
 
 namespace duskline::win32 {
@@ -71,20 +71,6 @@ class Suppress {
 };
 
 }  // namespace
-
-void ReportToLastResort(const LastResort* lastResort) noexcept {
-  try {
-    try {
-      throw;
-    } catch (const RuntimeError& error) {
-      if (lastResort && *lastResort) (*lastResort)(error);
-    } catch (...) {
-      if (lastResort && *lastResort) (*lastResort)(RuntimeError(51, "Internal error"));
-    }
-  } catch (...) {
-    // The report itself failed: nothing is left to tell.
-  }
-}
 
 // A control with a child window.
 class ChildWindow {

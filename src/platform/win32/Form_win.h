@@ -8,17 +8,11 @@
 #include <vector>
 
 #include "platform/Controls.h"
+#include "platform/Events.h"
 #include "platform/Runtime.h"
 #include "platform/win32/Windows_win.h"
 
 namespace duskline::win32 {
-
-// Where an exception that reached a window procedure is reported.
-using LastResort = std::function<void(const RuntimeError&)>;
-
-// Turns the exception being handled into the report of a last resort (a foreign exception is
-// the host's internal error 51) and hands it on; never throws.
-void ReportToLastResort(const LastResort* lastResort) noexcept;
 
 // What a form needs of the window system that made it.
 struct FormHost {
