@@ -43,7 +43,26 @@ Rgba ColourAt(TrayPicture picture, double x, double y) {
   return crescent ? kMoon : kNight;
 }
 
+template <typename T>
+bool Change(T& field, T value) {
+  if (field == value) return false;
+  field = value;
+  return true;
+}
+
 }  // namespace
+
+bool TrayAnimation::SetInterval(int16_t milliseconds) {
+  return Change(interval, milliseconds);
+}
+
+bool TrayAnimation::SetMode(int16_t value) {
+  return Change(mode, value);
+}
+
+bool TrayAnimation::SetIconCode(int32_t code) {
+  return Change(iconCode, code);
+}
 
 TrayPicture TrayAnimation::BasePicture() const {
   return iconCode == kWarningIconCode ? TrayPicture::kWarning : TrayPicture::kNormal;

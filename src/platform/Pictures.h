@@ -36,6 +36,11 @@ struct TrayAnimation {
   bool running = false;
   uint32_t frame = 0;
 
+  // The property writes; each says whether the value changed. The schedule check writes them on
+  // every tick: the same value again must cost nothing.
+  bool SetInterval(int16_t milliseconds);
+  bool SetMode(int16_t value);
+  bool SetIconCode(int32_t code);
   // The still picture: the warning picture for icon code 2, the normal one otherwise.
   TrayPicture BasePicture() const;
   // The picture of the current frame: the still picture while stopped; while running, the

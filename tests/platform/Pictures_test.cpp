@@ -48,6 +48,13 @@ TEST(Pictures, TheTrayPicturesAndTheirFrames) {
     EXPECT_EQ((TrayAnimation{500, mode, iconCode, running, frame}.Picture()), expected) << mode;
   for (const auto& [interval, timer] : {std::pair{250, 250}, {10, 10}, {9, 10}, {0, 10}, {-1, 10}})
     EXPECT_EQ(TrayAnimation{static_cast<int16_t>(interval)}.TimerInterval(), timer) << interval;
+  TrayAnimation animation;  // the same value again is no change
+  EXPECT_EQ(
+      (std::tuple{animation.SetInterval(500), animation.SetInterval(250), animation.SetMode(2),
+                  animation.SetMode(3), animation.SetIconCode(99), animation.SetIconCode(2)}),
+      std::tuple(false, true, false, true, false, true));
+  EXPECT_EQ(std::tie(animation.interval, animation.mode, animation.iconCode),
+            std::make_tuple(int16_t{250}, int16_t{3}, 2));
 }
 
 }  // namespace

@@ -67,17 +67,14 @@ TrayIconWindow::~TrayIconWindow() {
 // count, so the same interval written again must not reach it: a 1000 ms timer restarted every
 // second would never step.
 void TrayIconWindow::SetAnimationInterval(int16_t milliseconds) {
-  if (milliseconds == animation_.interval) return;
-  animation_.interval = milliseconds;
+  if (!animation_.SetInterval(milliseconds)) return;
   // A new pace takes effect at once: SetTimer on a running timer's id replaces its interval.
   if (animation_.running)
     SetTimer(Window(), kTimerAnimation, static_cast<UINT>(animation_.TimerInterval()), nullptr);
 }
 
 void TrayIconWindow::SetIconCode(int32_t code) {
-  if (code == animation_.iconCode) return;
-  animation_.iconCode = code;
-  RefreshPicture();
+  if (animation_.SetIconCode(code)) RefreshPicture();
 }
 
 namespace {
@@ -116,9 +113,7 @@ void TrayIconWindow::ShowNotification(const std::string& title, const std::strin
 }
 
 void TrayIconWindow::SetAnimationMode(int16_t mode) {
-  if (mode == animation_.mode) return;
-  animation_.mode = mode;
-  RefreshPicture();
+  if (animation_.SetMode(mode)) RefreshPicture();
 }
 
 bool TrayIconWindow::Animating() const {
