@@ -1,26 +1,9 @@
-// Stand-ins for the backend's parts that are built elsewhere: a tray that shows nothing, a
-// system whose actions are refused, a service that cannot be installed.
+// Stand-ins for the backend's parts that are built elsewhere: a system whose actions are
+// refused, a service that cannot be installed.
 #include "platform/qt/Backend_qt.h"
 
 namespace duskline::qt {
 namespace {
-
-class NoTray : public TrayIcon {
- public:
-  void SetAnimationInterval(int16_t) override {}
-  void SetIconCode(int32_t) override {}
-  void SetTipText(const std::string&) override {}
-  void SetAnimationMode(int16_t) override {}
-  bool Animating() const override { return animating_; }
-  void RemoveIcon() override {}
-  void ToggleAnimation() override { animating_ = !animating_; }
-  void AddIcon() override {}
-  bool Available() const override { return true; }
-  void ShowNotification(const std::string&, const std::string&) override {}
-
- private:
-  bool animating_ = false;
-};
 
 class NoSystem : public SystemApi {
  public:
@@ -79,10 +62,6 @@ class NoService : public ServiceControl {
 
 std::unique_ptr<SystemApi> CreateSystemApi(std::function<void()>) {
   return std::make_unique<NoSystem>();
-}
-
-std::unique_ptr<TrayIcon> CreateTrayIcon() {
-  return std::make_unique<NoTray>();
 }
 
 std::unique_ptr<ServiceControl> CreateServiceControl(const std::string&) {

@@ -8,7 +8,7 @@
 
 #include "platform/PixelLayout.h"
 #include "platform/win32/Dpi_win.h"
-#include "platform/win32/Logo_win.h"
+#include "platform/win32/Picture_win.h"
 #include "platform/win32/Text_win.h"
 
 namespace duskline::win32 {
@@ -164,7 +164,7 @@ class ImageControl : public ClickControl {
  public:
   ImageControl(Win32Form& form, const ControlLayout& layout, int id)
       : ClickControl(form, layout, id, STN_CLICKED) {
-    if (lstrcmpiA(layout.picture.c_str(), "logo") == 0) picture_ = DrawLogo();
+    if (lstrcmpiA(layout.picture.c_str(), "logo") == 0) picture_ = BitmapOf(DrawLogo());
   }
   ~ImageControl() override {
     if (picture_) DeleteObject(picture_);
