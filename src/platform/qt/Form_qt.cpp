@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QFrame>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/Pictures.h"
 #include "platform/PixelLayout.h"
 #include "platform/Runtime.h"
 
@@ -58,9 +60,15 @@ Qt::Alignment AlignmentOf(Alignment alignment) {
   return Qt::AlignLeft | Qt::AlignTop;
 }
 
-// The picture an image shows, by name in any case, as a resource name would match.
-QPixmap PictureNamed(const std::string&) {
-  return {};
+// The picture an image shows: the one there is, the logo, is drawn. Its name matches as a
+// resource name would, in any case.
+QPixmap PictureNamed(const std::string& name) {
+  if (Q(name).compare(QStringLiteral("logo"), Qt::CaseInsensitive) != 0) return {};
+  const Picture logo = DrawLogo();
+  // A copy of its own: a pixmap may keep using the pixels of the image it was made from.
+  return QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(logo.pixels.data()), logo.width,
+                                   logo.height, logo.width * 4, QImage::Format_ARGB32)
+                                .copy());
 }
 
 // The interface's common part on a widget.

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "platform/qt/Form_qt.h"
 
@@ -35,6 +36,7 @@ void QtWindowSystem::MessageBox(const std::string& text, const std::string& capt
   QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption),
                   QString::fromStdString(text), QMessageBox::Ok);
   box.setTextFormat(Qt::PlainText);
+  box.button(QMessageBox::Ok)->setIcon(QIcon());  // some styles give buttons pictures
   // Modal to all our windows, also when the main window is hidden in the tray.
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
