@@ -108,6 +108,8 @@ def startup_and_stop(logind):
     start(fake_time="22:29:40")
     click(window("Duskline"), 3255, 2587, 2527)  # Hide
     wait(lambda: not shown("Duskline"), "hidden main window")
+    panel = x("xdotool", "search", "--name", "^panel$").split()[0]  # trayer's
+    wait(lambda: '"duskline"' in x("xwininfo", "-tree", "-id", panel), "icon in the tray", 10)
     countdown = window("System Information")
     state = x("xprop", "-id", countdown, "_NET_WM_STATE")
     assert "_NET_WM_STATE_ABOVE" in state, "the countdown window is not on top: " + state
