@@ -4,6 +4,7 @@
 #include <syslog.h>
 #include <systemd/sd-daemon.h>
 #include <systemd/sd-journal.h>
+#include <systemd/sd-login.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 #include <utility>
 
 #include "platform/qt/Backend_qt.h"
@@ -28,7 +30,7 @@ namespace {
 constexpr int32_t kAcceptPauseContinue = 2;
 constexpr int kCallTimeoutMs = 10000;
 
-// The write end of the pipe that carries a signal's number to the user-interface thread.
+// The pipe that carries a signal's number from its handler to the user-interface thread.
 int signalPipe[2] = {-1, -1};
 
 void ForwardSignal(int signal) {
@@ -39,7 +41,14 @@ void ForwardSignal(int signal) {
 }
 
 bool StartedBySystemd() {
-  return std::getenv("NOTIFY_SOCKET") != nullptr || std::getenv("INVOCATION_ID") != nullptr;
+  if (std::getenv("NOTIFY_SOCKET") != nullptr) return true;
+  // Everything a service starts inherits its INVOCATION_ID, the shells of a terminal that runs
+  // as a service among them: it counts only inside our own unit.
+  char* unit = nullptr;
+  const bool ours = std::getenv("INVOCATION_ID") != nullptr &&
+                    sd_pid_get_user_unit(0, &unit) >= 0 && std::string_view(unit) == kUnitName;
+  std::free(unit);
+  return ours;
 }
 
 // A call on the user's service manager; false when it is not on the bus or refuses.
@@ -124,6 +133,7 @@ bool SystemdService::InstallService() {
   if (path.empty() || !ManagerOnBus()) return false;
   std::error_code error;
   const std::string program = std::filesystem::absolute(programPath_, error).string();
+  if (error || program.empty()) return false;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
   {
     std::ofstream unit(path, std::ios::binary | std::ios::trunc);
