@@ -11,8 +11,8 @@ namespace {
 using enum TrayPicture;
 
 // A pixel at each edge of the logo's parts: sky bands above and below the turn to the glow,
-// the sun's rim (1008,146 lies on its radius), glow and ground, a cell of the D and the gaps
-// beside and below it, the gap after the narrow I and the last cell of the E.
+// the sun's rim (1008,146 lies on its radius), glow and ground, the corners of a cell of the D and
+// the gaps beside and below it, the gap after the narrow I, the first and the last cell of the E.
 TEST(Pictures, TheLogosPartsMeetWhereTheyShould) {
   const Picture logo = DrawLogo();
   ASSERT_EQ(std::tie(logo.width, logo.height), std::make_tuple(1290, 240));
@@ -20,7 +20,8 @@ TEST(Pictures, TheLogosPartsMeetWhereTheyShould) {
       {0, 0, 0x1E1E4E},      {0, 60, 0x543066},     {0, 120, 0x904E6C},   {1002, 175, 0xF08A3C},
       {1008, 146, 0xFFD260}, {1157, 175, 0xFFD260}, {1080, 97, 0x723672}, {1080, 98, 0xFFD260},
       {5, 178, 0xF48E3C},    {5, 179, 0x161428},    {64, 40, 0xFAF0DC},   {76, 51, 0x482A60},
-      {64, 52, 0x482A60},    {616, 40, 0x422A60},   {747, 135, 0xFAF0DC}};
+      {64, 52, 0x482A60},    {616, 40, 0x422A60},   {747, 135, 0xFAF0DC}, {680, 54, 0xFAF0DC},
+      {75, 51, 0xFAF0DC}};
   for (const auto& [x, y, colour] : cases)
     EXPECT_EQ(logo.pixels[y * 1290 + x], 0xFF000000 | colour) << x << "," << y;
 }
