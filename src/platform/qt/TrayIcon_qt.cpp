@@ -135,9 +135,11 @@ const QIcon& QtTrayIcon::IconFor(TrayPicture picture) {
   // The sizes desktops ask for: panels of 16 to 24 pixels, and twice that on dense screens.
   for (int size : {16, 22, 24, 32, 48}) {
     const Picture drawn = DrawTrayPicture(picture, size);
+    // The image only borrows the pixels, which go with `drawn`: the pixmap gets its own copy.
     icon.addPixmap(
         QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(drawn.pixels.data()), drawn.width,
-                                  drawn.height, drawn.width * 4, QImage::Format_ARGB32)));
+                                  drawn.height, drawn.width * 4, QImage::Format_ARGB32)
+                               .copy()));
   }
   return icon;
 }
