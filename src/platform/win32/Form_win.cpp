@@ -8,7 +8,7 @@
 #include <type_traits>
 
 #include "platform/win32/Dpi_win.h"
-#include "platform/win32/Logo_win.h"
+#include "platform/win32/Picture_win.h"
 #include "platform/win32/PixelLayout_win.h"
 #include "platform/win32/Text_win.h"
 
@@ -194,7 +194,7 @@ class ImageControl : public ClickControl {
  public:
   ImageControl(Win32Form& form, const ControlLayout& layout, int id)
       : ClickControl(form, layout, id, STN_CLICKED) {
-    if (lstrcmpiA(layout.picture.c_str(), "logo") == 0) picture_ = DrawLogo();
+    if (lstrcmpiA(layout.picture.c_str(), "logo") == 0) picture_ = BitmapOf(DrawLogo());
   }
   ~ImageControl() override {
     if (picture_) DeleteObject(picture_);

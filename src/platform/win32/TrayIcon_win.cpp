@@ -1,11 +1,10 @@
 #include "platform/win32/TrayIcon_win.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cwchar>
-#include <vector>
 
 #include "platform/win32/Controls_win.h"
+#include "platform/win32/Picture_win.h"
 #include "platform/win32/Text_win.h"
 
 namespace duskline::win32 {
@@ -13,44 +12,6 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"DusklineTrayIcon";
 constexpr char kDesignTimeTip[] = "Duskline";
-
-struct Rgba {
-  double r = 0, g = 0, b = 0, a = 0;
-};
-
-constexpr Rgba kNight{30, 42, 90, 1};
-constexpr Rgba kMoon{242, 224, 140, 1};
-constexpr Rgba kAmber{240, 160, 32, 1};
-constexpr Rgba kInk{40, 30, 10, 1};
-constexpr Rgba kRed{208, 32, 32, 1};
-constexpr Rgba kWhite{255, 255, 255, 1};
-constexpr Rgba kClear{};
-
-bool InCircle(double x, double y, double cx, double cy, double r) {
-  return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r;
-}
-
-bool InExclamation(double x, double y) {
-  return (x >= 0.42 && x <= 0.58 && y >= 0.18 && y <= 0.62) || InCircle(x, y, 0.5, 0.77, 0.08);
-}
-
-// The colour of a picture at a point of the unit square (y grows downwards).
-Rgba ColourAt(TrayPicture picture, double x, double y) {
-  if (!InCircle(x, y, 0.5, 0.5, 0.47)) return kClear;
-  switch (picture) {
-    case TrayPicture::kWarning:
-      return InExclamation(x, y) ? kInk : kAmber;
-    case TrayPicture::kUrgentFlash:
-      return InExclamation(x, y) ? kWhite : kRed;
-    case TrayPicture::kDuskGlow:
-      if (!InCircle(x, y, 0.5, 0.5, 0.39)) return kAmber;
-      [[fallthrough]];
-    case TrayPicture::kNormal:
-      break;
-  }
-  const bool crescent = InCircle(x, y, 0.46, 0.53, 0.30) && !InCircle(x, y, 0.60, 0.42, 0.26);
-  return crescent ? kMoon : kNight;
-}
 
 void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
   WNDCLASSEXW windowClass{};
@@ -63,85 +24,6 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
 }
 
 }  // namespace
-
-TrayPicture TrayAnimation::BasePicture() const {
-  return iconCode == kWarningIconCode ? TrayPicture::kWarning : TrayPicture::kNormal;
-}
-
-TrayPicture TrayAnimation::Picture() const {
-  if (!running || frame % 2 == 0) return BasePicture();
-  switch (mode) {
-    case kSlowMode:
-      return TrayPicture::kDuskGlow;
-    case kUrgentMode:
-      return TrayPicture::kUrgentFlash;
-    default:
-      return BasePicture();
-  }
-}
-
-UINT TrayAnimation::TimerInterval() const {
-  // Zero or a negative 16-bit value would make a busy or a month-long timer.
-  return static_cast<UINT>(std::max<int>(interval, USER_TIMER_MINIMUM));
-}
-
-HICON DrawTrayPicture(TrayPicture picture, int size) {
-  BITMAPV5HEADER header{};
-  header.bV5Size = sizeof header;
-  header.bV5Width = size;
-  header.bV5Height = -size;  // top-down rows
-  header.bV5Planes = 1;
-  header.bV5BitCount = 32;
-  header.bV5Compression = BI_BITFIELDS;
-  header.bV5RedMask = 0x00FF0000;
-  header.bV5GreenMask = 0x0000FF00;
-  header.bV5BlueMask = 0x000000FF;
-  header.bV5AlphaMask = 0xFF000000;
-  void* bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  HBITMAP colour = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
-                                    &bits, nullptr, 0);
-  ReleaseDC(nullptr, screen);
-  if (colour == nullptr) return nullptr;
-
-  // Four by four samples per pixel smooth the edges of the circles.
-  constexpr int kSamples = 4;
-  auto* pixels = static_cast<uint32_t*>(bits);
-  for (int py = 0; py < size; ++py) {
-    for (int px = 0; px < size; ++px) {
-      Rgba sum;
-      for (int sy = 0; sy < kSamples; ++sy) {
-        for (int sx = 0; sx < kSamples; ++sx) {
-          const double x = (px + (sx + 0.5) / kSamples) / size;
-          const double y = (py + (sy + 0.5) / kSamples) / size;
-          const Rgba c = ColourAt(picture, x, y);
-          sum.r += c.r * c.a;
-          sum.g += c.g * c.a;
-          sum.b += c.b * c.a;
-          sum.a += c.a;
-        }
-      }
-      uint32_t value = 0;
-      if (sum.a > 0) {
-        const auto channel = [&](double v) { return static_cast<uint32_t>(v / sum.a + 0.5); };
-        const auto alpha = static_cast<uint32_t>(sum.a * 255 / (kSamples * kSamples) + 0.5);
-        value = alpha << 24 | channel(sum.r) << 16 | channel(sum.g) << 8 | channel(sum.b);
-      }
-      pixels[py * size + px] = value;
-    }
-  }
-
-  std::vector<BYTE> maskBits(static_cast<size_t>((size + 15) / 16 * 2 * size), 0);
-  HBITMAP mask = CreateBitmap(size, size, 1, 1, maskBits.data());
-  ICONINFO info{};
-  info.fIcon = TRUE;
-  info.hbmColor = colour;
-  info.hbmMask = mask;
-  HICON icon = CreateIconIndirect(&info);
-  DeleteObject(mask);
-  DeleteObject(colour);
-  return icon;
-}
 
 // The window and the pictures come with the first icon or animation: a program that stays
 // in view never needs them, and its window appears sooner without.
@@ -185,16 +67,14 @@ TrayIconWindow::~TrayIconWindow() {
 // count, so the same interval written again must not reach it: a 1000 ms timer restarted every
 // second would never step.
 void TrayIconWindow::SetAnimationInterval(int16_t milliseconds) {
-  if (milliseconds == animation_.interval) return;
-  animation_.interval = milliseconds;
+  if (!animation_.SetInterval(milliseconds)) return;
   // A new pace takes effect at once: SetTimer on a running timer's id replaces its interval.
-  if (animation_.running) SetTimer(Window(), kTimerAnimation, animation_.TimerInterval(), nullptr);
+  if (animation_.running)
+    SetTimer(Window(), kTimerAnimation, static_cast<UINT>(animation_.TimerInterval()), nullptr);
 }
 
 void TrayIconWindow::SetIconCode(int32_t code) {
-  if (code == animation_.iconCode) return;
-  animation_.iconCode = code;
-  RefreshPicture();
+  if (animation_.SetIconCode(code)) RefreshPicture();
 }
 
 namespace {
@@ -233,9 +113,7 @@ void TrayIconWindow::ShowNotification(const std::string& title, const std::strin
 }
 
 void TrayIconWindow::SetAnimationMode(int16_t mode) {
-  if (mode == animation_.mode) return;
-  animation_.mode = mode;
-  RefreshPicture();
+  if (animation_.SetMode(mode)) RefreshPicture();
 }
 
 bool TrayIconWindow::Animating() const {
@@ -254,7 +132,7 @@ void TrayIconWindow::ToggleAnimation() {
   animation_.frame = 0;
   animation_.running = !animation_.running;
   if (animation_.running) {
-    SetTimer(Window(), kTimerAnimation, animation_.TimerInterval(), nullptr);
+    SetTimer(Window(), kTimerAnimation, static_cast<UINT>(animation_.TimerInterval()), nullptr);
   } else {
     KillTimer(window_, kTimerAnimation);
   }
@@ -293,7 +171,7 @@ void TrayIconWindow::RefreshPicture() {
 
 HICON TrayIconWindow::IconFor(TrayPicture picture) {
   HICON& icon = icons_[static_cast<size_t>(picture)];
-  if (icon == nullptr) icon = DrawTrayPicture(picture, GetSystemMetrics(SM_CXSMICON));
+  if (icon == nullptr) icon = IconOf(DrawTrayPicture(picture, GetSystemMetrics(SM_CXSMICON)));
   return icon;
 }
 

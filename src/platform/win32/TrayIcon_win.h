@@ -12,44 +12,10 @@
 #include <functional>
 #include <string>
 
+#include "platform/Pictures.h"
 #include "platform/Tray.h"
 
 namespace duskline::win32 {
-
-// The pictures the control shows, all drawn by DrawTrayPicture.
-enum class TrayPicture {
-  kNormal,       // a pale crescent moon on a night-blue disc
-  kWarning,      // an amber disc with a dark exclamation mark
-  kDuskGlow,     // the moon inside an amber ring: the slow warning's second frame
-  kUrgentFlash,  // a red disc with a white exclamation mark: the urgent second frame
-};
-inline constexpr int kTrayPictureCount = 4;
-
-// What the control shows, as plain data: the properties, whether the animation runs and the
-// frame counter the timer advances.
-struct TrayAnimation {
-  static constexpr int16_t kSlowMode = 2;
-  static constexpr int16_t kUrgentMode = 3;
-  static constexpr int32_t kWarningIconCode = 2;
-
-  // Start values from the control's stored settings.
-  int16_t interval = 500;
-  int16_t mode = kSlowMode;
-  int32_t iconCode = 99;
-  bool running = false;
-  uint32_t frame = 0;
-
-  // The still picture: the warning picture for icon code 2, the normal one otherwise.
-  TrayPicture BasePicture() const;
-  // The picture of the current frame: the still picture while stopped; while running, the
-  // still picture alternates with the mode's own picture (other modes show it still).
-  TrayPicture Picture() const;
-  // Timer interval in milliseconds, kept within what SetTimer accepts.
-  UINT TimerInterval() const;
-};
-
-// Draws a picture as an icon of the given size in pixels (32-bit with alpha).
-HICON DrawTrayPicture(TrayPicture picture, int size);
 
 class TrayIconWindow : public TrayIcon {
  public:

@@ -1,12 +1,11 @@
 // What the end-to-end runs cannot see of the Win32 backend: a tray icon that comes back after
-// Explorer restarts, its notification, forms laid out at the window's DPI, the day toggles, the
-// wake from sleep and the drawn logo.
+// Explorer restarts, its notification, forms laid out at the window's DPI, the day toggles and the
+// wake from sleep.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "platform/win32/Form_win.h"
-#include "platform/win32/Logo_win.h"
 #include "platform/win32/TrayIcon_win.h"
 #include "platform/win32/WindowSystem_win.h"
 #include "scheduler/Main.h"
@@ -147,25 +146,6 @@ TEST(Form, WakingFromSleepRaisesSystemResumedOnce) {
   for (WPARAM event : {PBT_APMSUSPEND, PBT_APMRESUMEAUTOMATIC, PBT_APMRESUMESUSPEND})
     SendMessageW(static_cast<Win32Form&>(*form).Window(), WM_POWERBROADCAST, event, 0);
   EXPECT_EQ(resumed, 1);
-}
-
-// A pixel at each edge of the logo's parts: sky bands above and below the turn to the glow,
-// the sun's rim (1008,146 lies on its radius), glow and ground, a cell of the D and the gaps
-// beside and below it, the gap after the narrow I and the last cell of the E.
-TEST(Logo, ItsPartsMeetWhereTheyShould) {
-  HBITMAP logo = DrawLogo();
-  BITMAP info{};
-  ASSERT_TRUE(GetObjectW(logo, sizeof info, &info));
-  ASSERT_EQ(info.bmWidth, 1290);
-  ASSERT_EQ(info.bmHeight, 240);
-  const auto* pixels = static_cast<const uint32_t*>(info.bmBits);
-  const std::tuple<int, int, uint32_t> cases[] = {
-      {0, 0, 0x1E1E4E},      {0, 60, 0x543066},     {0, 120, 0x904E6C},   {1002, 175, 0xF08A3C},
-      {1008, 146, 0xFFD260}, {1157, 175, 0xFFD260}, {1080, 97, 0x723672}, {1080, 98, 0xFFD260},
-      {5, 178, 0xF48E3C},    {5, 179, 0x161428},    {64, 40, 0xFAF0DC},   {76, 51, 0x482A60},
-      {64, 52, 0x482A60},    {616, 40, 0x422A60},   {747, 135, 0xFAF0DC}};
-  for (const auto& [x, y, colour] : cases) EXPECT_EQ(pixels[y * 1290 + x], colour) << x << "," << y;
-  DeleteObject(logo);
 }
 
 }  // namespace
