@@ -6,6 +6,20 @@ std::string StandardErrorText(const RuntimeError& error) {
   return "Run-time error '" + std::to_string(error.Number()) + "':\n\n" + error.Description();
 }
 
+void ReportToLastResort(const LastResort* lastResort) noexcept {
+  try {
+    try {
+      throw;
+    } catch (const RuntimeError& error) {
+      if (lastResort && *lastResort) (*lastResort)(error);
+    } catch (...) {
+      if (lastResort && *lastResort) (*lastResort)(RuntimeError(51, "Internal error"));
+    }
+  } catch (...) {
+    // The report itself failed: nothing is left to tell.
+  }
+}
+
 template <typename Fn>
 void EventDispatcher::Run(const Fn& body) {
   struct Depth {

@@ -16,6 +16,31 @@ namespace duskline {
 // "Run-time error '<number>':" a blank line, then the description.
 std::string StandardErrorText(const RuntimeError& error);
 
+// Runs a handler that is set.
+inline void Fire(const Handler& handler) {
+  if (handler) handler();
+}
+
+// Sets a flag for a scope and clears it when the scope ends, also by an exception: a backend
+// changing a control itself keeps the control's notification from raising the event twice.
+class Suppress {
+ public:
+  explicit Suppress(bool& flag) : flag_(flag) { flag_ = true; }
+  ~Suppress() { flag_ = false; }
+  Suppress(const Suppress&) = delete;
+  Suppress& operator=(const Suppress&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+// Where a backend reports an exception that reached its event loop.
+using LastResort = std::function<void(const RuntimeError&)>;
+
+// Turns the exception being handled into the report of a last resort (a foreign exception is
+// the host's internal error 51) and hands it on; never throws.
+void ReportToLastResort(const LastResort* lastResort) noexcept;
+
 class EventDispatcher {
  public:
   using UnhandledReport = std::function<void(const RuntimeError&)>;

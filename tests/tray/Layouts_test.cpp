@@ -47,8 +47,9 @@ TEST(Layouts, EveryControlWhereItBelongs) {
          << (form.centred ? " centred " : " ") << (form.controlBox ? "" : "no box ")
          << (form.showInTaskbar ? "" : "no taskbar ");
     for (const ControlLayout& c : form.controls) {
-      text << c.name << (c.index < 0 ? "" : "(" + std::to_string(c.index) + ")")
-           << (c.container.empty() ? " " : " in " + c.container + " ");
+      text << c.name;
+      if (c.index >= 0) text << "(" << c.index << ")";
+      text << (c.container.empty() ? " " : " in " + c.container + " ");
       if (c.kind < ControlKind::Timer)
         text << c.left << "," << c.top << "," << c.width << "," << c.height << " ";
       if (c.kind >= ControlKind::Frame && c.kind <= ControlKind::Toggle)

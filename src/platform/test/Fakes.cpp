@@ -83,10 +83,17 @@ FakeForm::~FakeForm() {
   std::erase(system_.live, this);
 }
 
-Control& FakeForm::ControlNamed(const std::string& name, int index) {
+Control* FakeForm::FindControl(const std::string& name, int index, ControlKind& kind) const {
   auto it = controls_.find({name, index});
-  if (it == controls_.end() || !it->second) throw std::logic_error(layout_.name + " lacks " + name);
-  return *it->second;
+  const ControlLayout* layout = layout_.Find(name, index);
+  if (it == controls_.end() || layout == nullptr) return nullptr;
+  kind = layout->kind;
+  return it->second.get();
+}
+
+Timer* FakeForm::FindTimer(const std::string& name) const {
+  auto it = timers_.find(name);
+  return it == timers_.end() ? nullptr : it->second.get();
 }
 
 void FakeForm::ClickOn(const std::string& name, int index) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/LayoutForm.h"
 #include "platform/Platform.h"
 
 namespace duskline::fakes {
@@ -142,7 +143,7 @@ class FakeLabel : public FakeControl<Label> {
 
 class FakeWindowSystem;
 
-class FakeForm : public Form {
+class FakeForm : public LayoutForm {
  public:
   FakeForm(FakeWindowSystem& system, const FormLayout& layout, WindowHandle handle);
   ~FakeForm() override;
@@ -152,17 +153,6 @@ class FakeForm : public Form {
   void Minimize() override { minimized = visible_, visible_ = false; }
   bool Visible() const override { return visible_; }
   WindowHandle Handle() const override { return handle_; }
-  TextBox& TextBoxNamed(const std::string& name) override { return Text(name); }
-  DropDownList& DropDownListNamed(const std::string& name) override { return List(name); }
-  Label& LabelNamed(const std::string& name, int index = -1) override {
-    return dynamic_cast<FakeLabel&>(ControlNamed(name, index));
-  }
-  Toggle& ToggleNamed(const std::string& name, int index = -1) override {
-    return dynamic_cast<FakeToggle&>(ControlNamed(name, index));
-  }
-  Control& ControlNamed(const std::string& name, int index = -1) override;
-  Timer& TimerNamed(const std::string& name) override { return FakeTimerNamed(name); }
-
   FakeTextBox& Text(const std::string& name) {
     return dynamic_cast<FakeTextBox&>(ControlNamed(name));
   }
@@ -180,6 +170,9 @@ class FakeForm : public Form {
   bool visible_ = false;
   std::map<std::pair<std::string, int>, std::unique_ptr<Control>> controls_;
   std::map<std::string, std::unique_ptr<FakeTimer>> timers_;
+
+  Control* FindControl(const std::string& name, int index, ControlKind& kind) const override;
+  Timer* FindTimer(const std::string& name) const override;
 };
 
 class FakeWindowSystem : public WindowSystem {

@@ -5,11 +5,10 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <type_traits>
 
+#include "platform/PixelLayout.h"
 #include "platform/win32/Dpi_win.h"
 #include "platform/win32/Picture_win.h"
-#include "platform/win32/PixelLayout_win.h"
 #include "platform/win32/Text_win.h"
 
 namespace duskline::win32 {
@@ -54,37 +53,8 @@ std::vector<HFONT> ChildFonts(HWND form) {
   return fonts;
 }
 
-void Fire(const Handler& handler) {
-  if (handler) handler();
-}
-
-// Clears a flag when the scope ends, also by an exception.
-class Suppress {
- public:
-  explicit Suppress(bool& flag) : flag_(flag) { flag_ = true; }
-  ~Suppress() { flag_ = false; }
-  Suppress(const Suppress&) = delete;
-  Suppress& operator=(const Suppress&) = delete;
-
- private:
-  bool& flag_;
-};
 
 }  // namespace
-
-void ReportToLastResort(const LastResort* lastResort) noexcept {
-  try {
-    try {
-      throw;
-    } catch (const RuntimeError& error) {
-      if (lastResort && *lastResort) (*lastResort)(error);
-    } catch (...) {
-      if (lastResort && *lastResort) (*lastResort)(RuntimeError(51, "Internal error"));
-    }
-  } catch (...) {
-    // The report itself failed: nothing is left to tell.
-  }
-}
 
 // A control with a child window.
 class ChildWindow {
@@ -676,53 +646,17 @@ HWND Win32Form::ChildHandle(const std::string& name, int index) const {
   return child ? child->Window() : nullptr;
 }
 
-namespace {
-
-// Whether the control made for that kind offers the interface T: the cast without run-time
-// type information, which the program is built without.
-template <typename T>
-constexpr bool Implements(ControlKind kind) {
-  if constexpr (std::is_same_v<T, TextBox>) return kind == ControlKind::TextBox;
-  if constexpr (std::is_same_v<T, DropDownList>) return kind == ControlKind::DropDownList;
-  if constexpr (std::is_same_v<T, Label>) return kind == ControlKind::Label;
-  if constexpr (std::is_same_v<T, Toggle>) return kind == ControlKind::Toggle;
-  return std::is_same_v<T, Control>;
-}
-
-}  // namespace
-
-template <typename T>
-T& Win32Form::Named(const std::string& name, int index, const char* kind) {
+Control* Win32Form::FindControl(const std::string& name, int index, ControlKind& kind) const {
   ChildWindow* child = Find(name, index);
-  if (child && Implements<T>(child->LayoutOf().kind)) return static_cast<T&>(child->AsControl());
-  throw RuntimeError(kErrPropertyMissing,
-                     "The form " + layout_.name + " has no " + kind + " " + name);
+  if (child == nullptr) return nullptr;
+  kind = child->LayoutOf().kind;
+  return &child->AsControl();
 }
 
-TextBox& Win32Form::TextBoxNamed(const std::string& name) {
-  return Named<TextBox>(name, -1, "text box");
-}
-
-DropDownList& Win32Form::DropDownListNamed(const std::string& name) {
-  return Named<DropDownList>(name, -1, "drop-down list");
-}
-
-Label& Win32Form::LabelNamed(const std::string& name, int index) {
-  return Named<Label>(name, index, "label");
-}
-
-Toggle& Win32Form::ToggleNamed(const std::string& name, int index) {
-  return Named<Toggle>(name, index, "toggle");
-}
-
-Control& Win32Form::ControlNamed(const std::string& name, int index) {
-  return Named<Control>(name, index, "control");
-}
-
-Timer& Win32Form::TimerNamed(const std::string& name) {
+Timer* Win32Form::FindTimer(const std::string& name) const {
   for (const auto& timer : timers_)
-    if (timer->Name() == name) return *timer;
-  throw RuntimeError(kErrPropertyMissing, "The form " + layout_.name + " has no timer " + name);
+    if (timer->Name() == name) return timer.get();
+  return nullptr;
 }
 
 ChildWindow* Win32Form::ButtonWith(bool ControlLayout::*flag) const {

@@ -8,17 +8,12 @@
 #include <vector>
 
 #include "platform/Controls.h"
+#include "platform/Events.h"
+#include "platform/LayoutForm.h"
 #include "platform/Runtime.h"
 #include "platform/win32/Windows_win.h"
 
 namespace duskline::win32 {
-
-// Where an exception that reached a window procedure is reported.
-using LastResort = std::function<void(const RuntimeError&)>;
-
-// Turns the exception being handled into the report of a last resort (a foreign exception is
-// the host's internal error 51) and hands it on; never throws.
-void ReportToLastResort(const LastResort* lastResort) noexcept;
 
 // What a form needs of the window system that made it.
 struct FormHost {
@@ -30,7 +25,7 @@ struct FormHost {
 class ChildWindow;
 class Win32Timer;
 
-class Win32Form : public Form {
+class Win32Form : public LayoutForm {
  public:
   static constexpr wchar_t kClassName[] = L"DusklineForm";
   // Posted by a control that lost the focus to another control of the form.
@@ -51,13 +46,6 @@ class Win32Form : public Form {
   void Minimize() override;
   bool Visible() const override;
   WindowHandle Handle() const override { return reinterpret_cast<WindowHandle>(window_); }
-
-  TextBox& TextBoxNamed(const std::string& name) override;
-  DropDownList& DropDownListNamed(const std::string& name) override;
-  Label& LabelNamed(const std::string& name, int index = -1) override;
-  Toggle& ToggleNamed(const std::string& name, int index = -1) override;
-  Control& ControlNamed(const std::string& name, int index = -1) override;
-  Timer& TimerNamed(const std::string& name) override;
 
   HWND Window() const { return window_; }
   int Dpi() const { return dpi_; }
@@ -81,8 +69,8 @@ class Win32Form : public Form {
   ChildWindow* Find(const std::string& name, int index) const;
   ChildWindow* FindById(int id) const;
   ChildWindow* ButtonWith(bool ControlLayout::*flag) const;
-  template <typename T>
-  T& Named(const std::string& name, int index, const char* kind);
+  Control* FindControl(const std::string& name, int index, ControlKind& kind) const override;
+  Timer* FindTimer(const std::string& name) const override;
   LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
   LRESULT OnDefaultId() const;
   void ClickButton(bool ControlLayout::*flag);

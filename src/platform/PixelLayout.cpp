@@ -1,8 +1,8 @@
-#include "platform/win32/PixelLayout_win.h"
+#include "platform/PixelLayout.h"
 
 #include <cmath>
 
-namespace duskline::win32 {
+namespace duskline {
 namespace {
 
 constexpr int kTwipsPerInch = 1440;
@@ -46,4 +46,4 @@ int ContainerDepth(const FormLayout& form, const ControlLayout& control) {
   return depth;
 }
 
-}  // namespace duskline::win32
+}  // namespace duskline

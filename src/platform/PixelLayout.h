@@ -1,10 +1,10 @@
-// Twips to pixels at a window's DPI (1440 twips to the inch). Edges are converted, not sizes,
+// Twips to pixels at a DPI (1440 twips to the inch). Edges are converted, not sizes,
 // so that controls which meet in twips still meet in pixels.
 #pragma once
 
 #include "platform/Layout.h"
 
-namespace duskline::win32 {
+namespace duskline {
 
 struct PixelRect {
   int left = 0, top = 0, width = 0, height = 0;
@@ -22,4 +22,4 @@ PixelRect ClientPixels(const FormLayout& form, int dpi);
 // Nesting depth of a control: 0 on the form, 1 inside a frame on the form, and so on.
 int ContainerDepth(const FormLayout& form, const ControlLayout& control);
 
-}  // namespace duskline::win32
+}  // namespace duskline

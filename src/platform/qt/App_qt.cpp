@@ -1,0 +1,71 @@
+#include "platform/qt/App_qt.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+#include "scheduler/ScheduleCommand.h"
+
+namespace duskline::qt {
+
+std::string SettingsFolder(const SettingsPlace& place) {
+  if (place.besideFileExists && place.programFolderWritable) return place.programFolder + "/";
+  // A relative $XDG_CONFIG_HOME is to be ignored.
+  if (!place.xdgConfigHome.empty() && place.xdgConfigHome.front() == '/')
+    return place.xdgConfigHome + "/duskline/";
+  if (!place.home.empty()) return place.home + "/.config/duskline/";
+  return place.programFolder + "/";  // no home at all: the program's folder is all there is
+}
+
+std::string FindSettingsFolder(const std::string& programFolder) {
+  auto variable = [](const char* name) {
+    const char* value = std::getenv(name);
+    return std::string(value ? value : "");
+  };
+  SettingsPlace place{programFolder, variable("XDG_CONFIG_HOME"), variable("HOME")};
+  place.besideFileExists = access(ScheduleFilePath(programFolder + "/").c_str(), F_OK) == 0;
+  place.programFolderWritable = access(programFolder.c_str(), W_OK) == 0;
+  const std::string folder = SettingsFolder(place);
+  // Made for the first save; where that fails, saving fails as it would on a full disk.
+  std::error_code ignored;
+  std::filesystem::create_directories(folder, ignored);
+  return folder;
+}
+
+int QtApp::Major() const {
+  return DUSKLINE_VERSION_MAJOR;
+}
+
+int QtApp::Minor() const {
+  return DUSKLINE_VERSION_MINOR;
+}
+
+int QtApp::Revision() const {
+  return DUSKLINE_VERSION_PATCH;
+}
+
+void QtApp::End() {
+  std::_Exit(0);
+}
+
+std::string JoinArguments(int argc, const char* const* argv) {
+  std::string line;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) line += ' ';
+    line += argv[i];
+  }
+  return line;
+}
+
+LocalTime QtClock::Now() const {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+          local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+}  // namespace duskline::qt

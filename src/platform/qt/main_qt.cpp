@@ -1,0 +1,39 @@
+// The program on Linux: the platform objects, the main window, then Qt's event loop.
+#include <QApplication>
+
+#include "platform/Platform.h"
+#include "platform/qt/App_qt.h"
+#include "platform/qt/Backend_qt.h"
+#include "platform/qt/WindowSystem_qt.h"
+#include "scheduler/Main.h"
+
+int main(int argc, char** argv) {
+  using namespace duskline;
+  // Qt takes its own options (-platform and the like) out of the arguments here.
+  QApplication application(argc, argv);
+  // Hidden into the tray is still running: only the program itself ends the program.
+  QApplication::setQuitOnLastWindowClosed(false);
+  const std::string programFolder = QCoreApplication::applicationDirPath().toStdString();
+  qt::QtApp app(qt::FindSettingsFolder(programFolder), qt::JoinArguments(argc, argv));
+  qt::QtWindowSystem windows;
+  qt::QtClock clock;
+  const std::unique_ptr<IniFunctions> ini = MakeSystemIniFunctions();
+  const std::unique_ptr<SystemApi> api =
+      qt::CreateSystemApi([&windows] { windows.RaiseSystemResumed(); });
+  const std::unique_ptr<TrayIcon> tray = qt::CreateTrayIcon();
+  const std::unique_ptr<ServiceControl> service =
+      qt::CreateServiceControl(QCoreApplication::applicationFilePath().toStdString());
+
+  // An error no handler traps: the standard report, then the end of the program.
+  auto unhandled = [&](const RuntimeError& error) {
+    windows.MessageBox(StandardErrorText(error), app.Title());
+    app.End();
+  };
+  EventDispatcher events(unhandled);
+  windows.SetLastResort(unhandled);
+
+  Platform platform{app, windows, clock, *ini, *api, *tray, *service, events};
+  Main main(platform);
+  events.Raise([&] { main.Start(); });
+  return windows.Run();
+}

@@ -1,0 +1,107 @@
+// The Qt forms under the user's and the program's hands, on Qt's offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPointer>
+#include <QTest>
+
+#include "about/frmSplash.h"
+#include "platform/qt/Form_qt.h"
+#include "platform/qt/WindowSystem_qt.h"
+#include "scheduler/Main.h"
+
+namespace duskline::qt {
+namespace {
+
+using Log = std::vector<std::string>;
+
+TEST(QtForm, RaisesEachEventOnceFromTheUserOrTheProgramAndShieldsTheEventLoop) {
+  QtWindowSystem windows;
+  std::vector<int> lastResort;
+  windows.SetLastResort([&](const RuntimeError& error) { lastResort.push_back(error.Number()); });
+  std::unique_ptr<Form> form = windows.CreateForm(MainLayout());
+  auto& main = static_cast<QtForm&>(*form);
+  Log log;
+  auto note = [&](const char* text) { return [&log, text] { log.push_back(text); }; };
+
+  TextBox& time = form->TextBoxNamed("txtTime");
+  DropDownList& type = form->DropDownListNamed("cmbType");
+  Toggle& monday = form->ToggleNamed("chkDay", 0);
+  time.Change = note("Change");
+  time.LostFocus = note("LostFocus");
+  type.Click = note("type");
+  monday.Click = note("day");
+  form->ControlNamed("cmdClose").Click = note("Close");
+  form->ControlNamed("cmdHide").Click = [] { throw RuntimeError(5); };
+  form->QueryUnload = note("QueryUnload");
+  form->SystemResumed = note("Resumed");
+
+  // The program's changes: synchronous, and only when something changes.
+  time.SetText("22:30");
+  time.SetText("22:30");
+  EXPECT_EQ(type.ListIndex(), -1);
+  type.SetListIndex(2);
+  type.SetListIndex(2);
+  EXPECT_TRUE(monday.Value());
+  monday.SetValue(false);
+  monday.SetValue(false);
+  EXPECT_EQ(log, (Log{"Change", "type", "day"}));
+  try {
+    type.SetListIndex(type.ListCount());
+    ADD_FAILURE();
+  } catch (const RuntimeError& error) {
+    EXPECT_EQ(error.Number(), 380);
+  }
+  EXPECT_THROW(form->TimerNamed("tmrCheck").SetInterval(65536), RuntimeError);
+  EXPECT_THROW(form->LabelNamed("txtTime"), RuntimeError);
+
+  // The user's: typing, a click, Enter (the default button, whose error goes to the last
+  // resort), Escape (the cancel button), the focus moving on, the close box.
+  log.clear();
+  form->Show();
+  QWidget* window = main.Window();
+  QApplication::setActiveWindow(window);
+  main.Widget("txtTime")->setFocus();
+  QTest::keyClick(main.Widget("txtTime"), Qt::Key_1);
+  QTest::mouseClick(main.Widget("chkDay", 0), Qt::LeftButton);
+  QTest::keyClick(main.Widget("txtTime"), Qt::Key_Return);
+  QTest::keyClick(main.Widget("txtTime"), Qt::Key_Escape);
+  main.Widget("cmbType")->setFocus();
+  QApplication::processEvents();
+  window->close();
+  windows.RaiseSystemResumed();
+  EXPECT_EQ(log, (Log{"Change", "day", "Close", "LostFocus", "QueryUnload", "Resumed"}));
+  EXPECT_EQ(time.Text(), "22:301");
+  EXPECT_TRUE(monday.Value());
+  EXPECT_EQ(lastResort, std::vector<int>{5});
+
+  // Minimised is not visible; Show brings it back.
+  EXPECT_TRUE(form->Visible());
+  form->Minimize();
+  EXPECT_FALSE(form->Visible());
+  form->Show();
+  EXPECT_TRUE(form->Visible());
+
+  // A form without controls that take the focus hears the keys; a form destroyed later goes
+  // once the event loop runs.
+  std::unique_ptr<Form> splash = windows.CreateForm(SplashLayout());
+  std::vector<int> keys;
+  splash->KeyPress = [&](int key) { keys.push_back(key); };
+  QTest::keyClick(static_cast<QtForm&>(*splash).Window(), Qt::Key_X);
+  EXPECT_EQ(keys, std::vector<int>{'x'});
+  QPointer<QWidget> gone = static_cast<QtForm&>(*splash).Window();
+  windows.DestroyLater(std::move(splash));
+  EXPECT_TRUE(gone);
+  QApplication::processEvents();
+  EXPECT_FALSE(gone);
+}
+
+}  // namespace
+}  // namespace duskline::qt
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
