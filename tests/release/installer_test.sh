@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The download as a Windows user gets it: packaging twice gives the same bytes, then the
-# installer runs silently in a fresh Wine prefix: install, start, schedule, upgrade, days,
-# refusals and removal. Needs build/win64's probe (tests/e2e/probe.cpp). One line per check,
-# "release: NAME: ok" or "release: NAME: FAILED (why)"; scripts/test counts them.
+# The download as its users get it: packaging twice gives the same bytes, the Debian package
+# installs and starts, then the installer runs silently in a fresh Wine prefix: install, start,
+# schedule, upgrade, days, refusals and removal. Needs build/win64's probe (tests/e2e/probe.cpp).
+# One line per check, "release: NAME: ok" or "release: NAME: FAILED (why)"; scripts/test counts
+# them.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 [ -n "${DISPLAY:-}" ] || exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
@@ -23,6 +24,28 @@ fail() {
 }
 
 report reproducible scripts/package --check
+
+# The Debian package as a Linux user gets it: apt installs it with what it depends on, and the
+# command of its desktop entry starts the program (on buses of its own, never the machine's).
+deb_installs() {
+  local sudo="" home
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get install -y -qq "$root/dist/duskline_1.1.0_amd64.deb" || fail "apt-get install"
+  trap "$sudo apt-get remove -y -qq duskline" EXIT
+  [ "$(command -v duskline)" = /usr/bin/duskline ] || fail "no /usr/bin/duskline"
+  home=$(mktemp -d)
+  local command
+  command=$(sed -n 's/^Exec=//p' /usr/share/applications/duskline.desktop)
+  HOME=$home XDG_CONFIG_HOME=$home/config DBUS_SESSION_BUS_ADDRESS=unix:path=$home/none \
+    DBUS_SYSTEM_BUS_ADDRESS=unix:path=$home/none $command &
+  trap "kill $!; rm -rf $home; $sudo apt-get remove -y -qq duskline" EXIT
+  for _ in $(seq 40); do
+    xdotool search --onlyvisible --classname '^duskline$' >/dev/null && break
+    sleep 0.5
+  done
+  xdotool search --onlyvisible --classname '^duskline$' >/dev/null || fail "no window"
+}
+report deb deb_installs
 if ! env -u LD_PRELOAD /usr/lib/wine/wine --version >/dev/null 2>&1; then
   # The installer is a 32-bit program, and Wine runs those with its 32-bit loader.
   echo "release: installer: not run: this machine cannot run 32-bit code (Wine's 32-bit" \
