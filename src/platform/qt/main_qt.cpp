@@ -1,5 +1,6 @@
 // The program on Linux: the platform objects, the main window, then Qt's event loop.
 #include <QApplication>
+#include <QIcon>
 
 #include "platform/Platform.h"
 #include "platform/qt/App_qt.h"
@@ -13,6 +14,9 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   // Hidden into the tray is still running: only the program itself ends the program.
   QApplication::setQuitOnLastWindowClosed(false);
+  // The windows take the icon the package installs, and the desktop finds the program's entry.
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("duskline")));
+  QGuiApplication::setDesktopFileName(QStringLiteral("duskline"));
   const std::string programFolder = QCoreApplication::applicationDirPath().toStdString();
   qt::QtApp app(qt::FindSettingsFolder(programFolder), qt::JoinArguments(argc, argv));
   qt::QtWindowSystem windows;
