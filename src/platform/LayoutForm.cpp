@@ -54,4 +54,16 @@ Timer& LayoutForm::TimerNamed(const std::string& name) {
   throw RuntimeError(kErrPropertyMissing, "The form " + Layout().name + " has no timer " + name);
 }
 
+void LayoutTimer::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  Apply();
+}
+
+void LayoutTimer::SetInterval(int milliseconds) {
+  if (milliseconds < 0 || milliseconds > 65535) Raise(kErrInvalidPropertyValue);
+  interval_ = milliseconds;
+  Apply();
+}
+
 }  // namespace duskline

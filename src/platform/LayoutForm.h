@@ -2,6 +2,8 @@
 // each as the interface its kind offers.
 #pragma once
 
+#include <string>
+
 #include "platform/Controls.h"
 
 namespace duskline {
@@ -23,6 +25,30 @@ class LayoutForm : public Form {
  private:
   template <typename T>
   T& Named(const std::string& name, int index, const char* kind) const;
+};
+
+// A timer of a layout: its properties as the program sees them. The backend runs the system's
+// timer in Run, and calls Apply once it is built.
+class LayoutTimer : public Timer {
+ public:
+  explicit LayoutTimer(const ControlLayout& layout)
+      : name_(layout.name), enabled_(layout.enabled), interval_(layout.interval) {}
+  bool Enabled() const override { return enabled_; }
+  void SetEnabled(bool enabled) override;
+  int Interval() const override { return interval_; }
+  // A new interval starts the count again; 0 stops the timer without disabling it.
+  void SetInterval(int milliseconds) override;
+  const std::string& Name() const { return name_; }
+
+ protected:
+  void Apply() { Run(enabled_ && interval_ > 0, interval_); }
+  // Starts the system's timer afresh at that interval when running, else stops it.
+  virtual void Run(bool running, int interval) = 0;
+
+ private:
+  std::string name_;
+  bool enabled_;
+  int interval_;
 };
 
 }  // namespace duskline

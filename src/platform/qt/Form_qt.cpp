@@ -281,43 +281,25 @@ class FormWindow : public QWidget {
   bool down_ = false;
 };
 
-class QtTimer : public Timer {
+class QtTimer : public LayoutTimer {
  public:
-  QtTimer(const QtForm& form, const ControlLayout& layout)
-      : name_(layout.name), enabled_(layout.enabled), interval_(layout.interval) {
+  QtTimer(const QtForm& form, const ControlLayout& layout) : LayoutTimer(layout) {
     QObject::connect(&timer_, &QTimer::timeout, &timer_, [this, &form] {
       // A tick that disabled its timer may find another one due.
-      if (enabled_) form.Raise(Tick);
+      if (Enabled()) form.Raise(Tick);
     });
     Apply();
   }
-  bool Enabled() const override { return enabled_; }
-  void SetEnabled(bool enabled) override {
-    if (enabled == enabled_) return;
-    enabled_ = enabled;
-    Apply();
-  }
-  int Interval() const override { return interval_; }
-  // A new interval starts the count again; 0 stops the timer without disabling it.
-  void SetInterval(int milliseconds) override {
-    if (milliseconds < 0 || milliseconds > 65535) Raise(kErrInvalidPropertyValue);
-    interval_ = milliseconds;
-    Apply();
-  }
-  const std::string& Name() const { return name_; }
 
  private:
-  void Apply() {
-    if (enabled_ && interval_ > 0)
-      timer_.start(interval_);
+  void Run(bool running, int interval) override {
+    if (running)
+      timer_.start(interval);
     else
       timer_.stop();
   }
 
   QTimer timer_;
-  std::string name_;
-  bool enabled_;
-  int interval_;
 };
 
 QtForm::QtForm(const FormHost& host, const FormLayout& layout)

@@ -53,7 +53,6 @@ std::vector<HFONT> ChildFonts(HWND form) {
   return fonts;
 }
 
-
 }  // namespace
 
 // A control with a child window.
@@ -337,49 +336,28 @@ class DropDownListControl : public Windowed<DropDownList> {
 
 }  // namespace
 
-class Win32Timer : public Timer {
+class Win32Timer : public LayoutTimer {
  public:
   Win32Timer(HWND window, UINT_PTR id, const ControlLayout& layout)
-      : window_(window),
-        id_(id),
-        name_(layout.name),
-        enabled_(layout.enabled),
-        interval_(layout.interval) {
+      : LayoutTimer(layout), window_(window), id_(id) {
     Apply();
   }
   ~Win32Timer() override { KillTimer(window_, id_); }
   Win32Timer(const Win32Timer&) = delete;
   Win32Timer& operator=(const Win32Timer&) = delete;
 
-  bool Enabled() const override { return enabled_; }
-  void SetEnabled(bool enabled) override {
-    if (enabled == enabled_) return;
-    enabled_ = enabled;
-    Apply();
-  }
-  int Interval() const override { return interval_; }
-  // A new interval starts the count again; 0 stops the timer without disabling it.
-  void SetInterval(int milliseconds) override {
-    if (milliseconds < 0 || milliseconds > 65535) Raise(kErrInvalidPropertyValue);
-    interval_ = milliseconds;
-    Apply();
-  }
   UINT_PTR Id() const { return id_; }
-  const std::string& Name() const { return name_; }
 
  private:
-  void Apply() {
-    if (enabled_ && interval_ > 0)
-      SetTimer(window_, id_, static_cast<UINT>(interval_), nullptr);
+  void Run(bool running, int interval) override {
+    if (running)
+      SetTimer(window_, id_, static_cast<UINT>(interval), nullptr);
     else
       KillTimer(window_, id_);
   }
 
   HWND window_;
   UINT_PTR id_;
-  std::string name_;
-  bool enabled_;
-  int interval_;
 };
 
 void Win32Form::RegisterClass(HINSTANCE instance) {
