@@ -1,5 +1,5 @@
-// The main window: it holds the schedule in its two controls, checks it once a second, warns
-// while hidden in the tray and ends the session at the set minute. It also hosts the service
+// The main window: it holds the schedule in its two controls, checks it when the minute turns,
+// warns while hidden in the tray and ends the session at the set minute. It also hosts the service
 // control and the tray icon. Its members are split by folder: scheduler/ (start-up, check,
 // actions, editing), service/ (service commands and lifecycle events), tray/ (tooltip, hiding,
 // closing, About).
