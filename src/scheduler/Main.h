@@ -125,7 +125,7 @@ class Main {
   // Something changed that can change the check's outcome: the check runs on the next second
   // of the clock. After an edit it waits for a second without one, so that a half-typed time
   // is never acted on.
-  void CheckAtOnce();
+  void CheckOnNextSecond();
   void CheckAfterEdit();
   void ArmCheck(int milliseconds);
   void ShowAttention();

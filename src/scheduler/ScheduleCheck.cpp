@@ -70,7 +70,8 @@ void Main::tmrCheck_Timer() {
 }
 
 // The outcome of a check changes only when the minute turns, or when something else changes,
-// which arms the check at once: between the turns, only a warning in the tray needs its beat.
+// which arms the check for the next second: between the turns, only a warning in the tray
+// needs its beat.
 void Main::ArmNextCheck(bool warning) {
   ContinueOnError([&] {
     Timer& timer = tmrCheck();
@@ -84,7 +85,7 @@ void Main::ArmNextCheck(bool warning) {
 
 // On the next second of the clock, as the once-a-second check came: every outcome keeps its
 // moment, and events close together cost one check.
-void Main::CheckAtOnce() {
+void Main::CheckOnNextSecond() {
   ContinueOnError([&] { ArmCheck(kSecond - platform_.clock.Now().millisecond); });
 }
 
@@ -172,7 +173,7 @@ void Main::PostponeOccurrence() {
   // The warnings start again before the new time.
   PutAwayWarning();
   platform_.tray.SetTipText(ToolTipText());
-  CheckAtOnce();
+  CheckOnNextSecond();
 }
 
 void Main::EndPostponement() {
@@ -233,11 +234,11 @@ void Main::RunAction(int16_t type) {
 void Main::System_Resumed() {
   // A warning from before the sleep may be stale; the next check derives the phase anew.
   PutAwayWarning();
-  CheckAtOnce();
+  CheckOnNextSecond();
 }
 
 void Main::System_ClockChanged() {
-  CheckAtOnce();
+  CheckOnNextSecond();
 }
 
 void Main::PutAwayWarning() {

@@ -116,7 +116,7 @@ void Main::NTService1_ServiceContinued(bool& success) {
   try {
     success = true;
     tmrCheck().SetEnabled(true);
-    CheckAtOnce();
+    CheckOnNextSecond();
     WriteStatusEntry("Service continued");
   } catch (const RuntimeError& error) {
     ReportServiceError(error);

@@ -37,7 +37,7 @@ void Main::SysTray_IconActivate() {
   form_->Show();
   platform_.tray.RemoveIcon();
   if (platform_.tray.Animating()) platform_.tray.ToggleAnimation();
-  CheckAtOnce();
+  CheckOnNextSecond();
 }
 
 void Main::cmdHide_Click() {
@@ -47,7 +47,7 @@ void Main::cmdHide_Click() {
   } else {
     form_->Minimize();
   }
-  CheckAtOnce();
+  CheckOnNextSecond();
 }
 
 void Main::tmrAutoHide_Timer() {
