@@ -96,6 +96,8 @@ void Attention::Timer1_Timer() {
   // hidden window stays loaded.
   if (gintTicks_ <= kLastVisibleTick) ++gintTicks_;
   if (gintTicks_ > kLastVisibleTick) {
+    // Nothing more to count until it is shown again: no need to wake each second for it.
+    form_->TimerNamed("Timer1").SetEnabled(false);
     form_->Hide();
     return;
   }

@@ -74,6 +74,9 @@ class Timer {
   virtual void SetEnabled(bool enabled) = 0;
   virtual int Interval() const = 0;
   virtual void SetInterval(int milliseconds) = 0;
+  // How much later than its interval a tick may come, never earlier, so that the system can
+  // serve it together with other wake-ups; 0 (the start) keeps the system's usual timer.
+  virtual void SetSlack(int milliseconds) = 0;
 
   Handler Tick;  // the Timer event
 };
@@ -105,6 +108,7 @@ class Form {
   std::function<void(int)> KeyPress;  // a key that produces a character
   Handler QueryUnload;                // the user closed the window (close box, Alt+F4)
   Handler SystemResumed;              // the computer woke from sleep or hibernation
+  Handler ClockChanged;               // the system's clock was set or its time zone changed
 };
 
 // Creates forms and shows message boxes.

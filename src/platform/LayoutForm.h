@@ -38,17 +38,20 @@ class LayoutTimer : public Timer {
   int Interval() const override { return interval_; }
   // A new interval starts the count again; 0 stops the timer without disabling it.
   void SetInterval(int milliseconds) override;
+  void SetSlack(int milliseconds) override { slack_ = milliseconds; }
   const std::string& Name() const { return name_; }
 
  protected:
   void Apply() { Run(enabled_ && interval_ > 0, interval_); }
   // Starts the system's timer afresh at that interval when running, else stops it.
   virtual void Run(bool running, int interval) = 0;
+  int Slack() const { return slack_; }
 
  private:
   std::string name_;
   bool enabled_;
   int interval_;
+  int slack_ = 0;
 };
 
 }  // namespace duskline

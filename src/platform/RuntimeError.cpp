@@ -1,5 +1,5 @@
 // The run-time error and its texts: needed only when something fails, so apart from the
-// number reading that a schedule check runs every second.
+// number reading that each schedule check runs.
 #include "platform/Runtime.h"
 
 namespace duskline {

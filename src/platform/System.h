@@ -26,6 +26,7 @@ class App {
 struct LocalTime {
   int year = 2000, month = 1, day = 1;
   int hour = 0, minute = 0, second = 0;
+  int millisecond = 0;
   bool operator==(const LocalTime&) const = default;
 };
 

@@ -43,6 +43,7 @@ void Main::WireEvents() {
   form_->ControlNamed("cmdAbout").Click = events.Wrap(this, &Main::cmdAbout_Click);
   form_->QueryUnload = events.Wrap(this, &Main::Form_Unload);
   form_->SystemResumed = events.Wrap(this, &Main::System_Resumed);
+  form_->ClockChanged = events.Wrap(this, &Main::System_ClockChanged);
   platform_.tray.IconActivate = events.Wrap(this, &Main::SysTray_IconActivate);
 
   ServiceControl& service = platform_.service;

@@ -1,5 +1,5 @@
-// The main window: it holds the schedule in its two controls, checks it once a second, warns
-// while hidden in the tray and ends the session at the set minute. It also hosts the service
+// The main window: it holds the schedule in its two controls, checks it when the minute turns,
+// warns while hidden in the tray and ends the session at the set minute. It also hosts the service
 // control and the tray icon. Its members are split by folder: scheduler/ (start-up, check,
 // actions, editing), service/ (service commands and lifecycle events), tray/ (tooltip, hiding,
 // closing, About).
@@ -39,7 +39,8 @@ class Main {
   // when the user changed them.
   void SaveSchedule();
 
-  // The once-a-second schedule check.
+  // The schedule check: hidden in a warning once a second, otherwise at the turn of the
+  // minute, and soon after anything that can change its outcome.
   void tmrCheck_Timer();
 
   // The shut-down actions, each forced.
@@ -55,6 +56,8 @@ class Main {
 
   // The computer woke: what was shown before the sleep is put away.
   void System_Resumed();
+  // The system's clock was set or its time zone changed.
+  void System_ClockChanged();
 
   // "Postpone" in the countdown: this occurrence ten minutes later, at most three times; the
   // stored schedule stays as it is.
@@ -115,6 +118,16 @@ class Main {
   void SetChosenDays(DaySet days);
   void SaveDays();
   void WireEvents();
+  // The check's steps; true while a warning runs in the tray.
+  bool RunCheck();
+  // The next check: at the turn of the minute, or in a warning on the next second.
+  void ArmNextCheck(bool warning);
+  // Something changed that can change the check's outcome: the check runs on the next second
+  // of the clock. After an edit it waits for a second without one, so that a half-typed time
+  // is never acted on.
+  void CheckOnNextSecond();
+  void CheckAfterEdit();
+  void ArmCheck(int milliseconds);
   void ShowAttention();
   // The set minute has come: the action of the type, under the rule of its kind.
   void FireAction();

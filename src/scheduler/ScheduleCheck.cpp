@@ -1,6 +1,7 @@
-// The once-a-second schedule check of Main, what it calls (the saving of the schedule, the
+// The schedule check of Main, when it runs next, what it calls (the saving of the schedule, the
 // controls it reads) and the shut-down actions it fires: apart from the start-up code, so
 // that a build for size can keep this at full speed.
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -45,6 +46,12 @@ int64_t CalendarMinute(const LocalTime& time) {
   return int64_t{day.time_since_epoch().count()} * 1440 + time.hour * 60 + time.minute;
 }
 
+constexpr int kSecond = 1000;
+constexpr int kMinute = 60 * kSecond;
+// The idle check may come this much after the turn of the minute, so that the system can
+// wake for it together with others; the firing stays within the first second of the minute.
+constexpr int kTurnSlack = 500;
+
 constexpr uint32_t kEwxLogoff = 0;
 constexpr uint32_t kEwxShutdown = 1;
 constexpr uint32_t kEwxReboot = 2;
@@ -59,6 +66,41 @@ constexpr uint32_t kTokenPrivilegesSize = 16;
 }  // namespace
 
 void Main::tmrCheck_Timer() {
+  ArmNextCheck(RunCheck());
+}
+
+// The outcome of a check changes only when the minute turns, or when something else changes,
+// which arms the check for the next second: between the turns, only a warning in the tray
+// needs its beat.
+void Main::ArmNextCheck(bool warning) {
+  ContinueOnError([&] {
+    Timer& timer = tmrCheck();
+    if (!timer.Enabled()) return;  // fired, or the service paused
+    const LocalTime now = platform_.clock.Now();
+    const int toTurn = std::max(1, kMinute - (now.second % 60 * kSecond + now.millisecond));
+    timer.SetSlack(warning ? 0 : kTurnSlack);
+    timer.SetInterval(warning ? std::min(kSecond, toTurn) : toTurn);
+  });
+}
+
+// On the next second of the clock, as the once-a-second check came: every outcome keeps its
+// moment, and events close together cost one check.
+void Main::CheckOnNextSecond() {
+  ContinueOnError([&] { ArmCheck(kSecond - platform_.clock.Now().millisecond); });
+}
+
+void Main::CheckAfterEdit() {
+  ArmCheck(kSecond);
+}
+
+void Main::ArmCheck(int milliseconds) {
+  Timer& timer = tmrCheck();
+  if (!timer.Enabled()) return;
+  timer.SetSlack(0);
+  timer.SetInterval(milliseconds);
+}
+
+bool Main::RunCheck() {
   int16_t scheduledMinute = 0, scheduledHour = 0, currentMinute = 0, currentHour = 0;
   int32_t scheduledOfDay = 0, currentOfDay = 0;
   TrayIcon& tray = platform_.tray;
@@ -82,11 +124,12 @@ void Main::tmrCheck_Timer() {
     if (now > *postponedTo_) EndPostponement();
   }
 
-  bool visible = false;
+  bool visible = false, warning = false;
   ContinueOnError([&] { visible = form_->Visible(); });
   if (!visible) {
     int64_t difference = chosenDay ? scheduledOfDay - currentOfDay : 0;  // 0: idle
     if (postponedTo_) difference = *postponedTo_ - now;
+    warning = difference >= 1 && difference <= 5;
     if (difference >= 2 && difference <= 5) {
       StartWarningAnimation(1000, 2);
     } else if (difference == 1) {
@@ -104,12 +147,13 @@ void Main::tmrCheck_Timer() {
   }
 
   if (postponedTo_) {
-    if (now != *postponedTo_) return;
+    if (now != *postponedTo_) return warning;
     FireAction();
     EndPostponement();
   } else if (chosenDay && currentHour == scheduledHour && currentMinute == scheduledMinute) {
     FireAction();
   }
+  return warning;
 }
 
 void Main::PostponeOccurrence() {
@@ -129,6 +173,7 @@ void Main::PostponeOccurrence() {
   // The warnings start again before the new time.
   PutAwayWarning();
   platform_.tray.SetTipText(ToolTipText());
+  CheckOnNextSecond();
 }
 
 void Main::EndPostponement() {
@@ -152,7 +197,7 @@ void Main::FireAction() {
 
 void Main::FireOnce(int16_t type) {
   LocalTime occurrence = platform_.clock.Now();
-  occurrence.second = 0;
+  occurrence.second = occurrence.millisecond = 0;
   if (occurrence == firedOccurrence_) return;
   firedOccurrence_ = occurrence;
   // The icon stays, the window may be hidden and it is the way back.
@@ -187,8 +232,13 @@ void Main::RunAction(int16_t type) {
 }
 
 void Main::System_Resumed() {
-  // A warning from before the sleep may be stale; the next tick derives the phase anew.
+  // A warning from before the sleep may be stale; the next check derives the phase anew.
   PutAwayWarning();
+  CheckOnNextSecond();
+}
+
+void Main::System_ClockChanged() {
+  CheckOnNextSecond();
 }
 
 void Main::PutAwayWarning() {

@@ -116,6 +116,7 @@ void Main::NTService1_ServiceContinued(bool& success) {
   try {
     success = true;
     tmrCheck().SetEnabled(true);
+    CheckOnNextSecond();
     WriteStatusEntry("Service continued");
   } catch (const RuntimeError& error) {
     ReportServiceError(error);

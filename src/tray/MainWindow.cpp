@@ -16,6 +16,7 @@ void Main::SetToolTip() {
   postponedTo_.reset();
   gintPostponements_ = 0;
   platform_.tray.SetTipText(ToolTipText());
+  CheckAfterEdit();
 }
 
 std::string Main::ToolTipText() const {
@@ -36,6 +37,7 @@ void Main::SysTray_IconActivate() {
   form_->Show();
   platform_.tray.RemoveIcon();
   if (platform_.tray.Animating()) platform_.tray.ToggleAnimation();
+  CheckOnNextSecond();
 }
 
 void Main::cmdHide_Click() {
@@ -45,6 +47,7 @@ void Main::cmdHide_Click() {
   } else {
     form_->Minimize();
   }
+  CheckOnNextSecond();
 }
 
 void Main::tmrAutoHide_Timer() {

@@ -293,6 +293,10 @@ class QtTimer : public LayoutTimer {
 
  private:
   void Run(bool running, int interval) override {
+    // Qt's coarse timers come up to 5 % early, and from 20 s on they round to whole seconds,
+    // earlier or later; one that may come late but never early is a precise one, which the
+    // kernel's timer slack still gathers with other wake-ups.
+    timer_.setTimerType(Slack() > 0 ? Qt::PreciseTimer : Qt::CoarseTimer);
     if (running)
       timer_.start(interval);
     else

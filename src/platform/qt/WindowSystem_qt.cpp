@@ -42,12 +42,11 @@ void QtWindowSystem::MessageBox(const std::string& text, const std::string& capt
   box.exec();
 }
 
-void QtWindowSystem::RaiseSystemResumed() {
+void QtWindowSystem::RaiseOnEveryForm(Handler Form::*event) {
   // A handler may destroy forms: each one is looked for again before it is told.
   const std::vector<QtForm*> forms = live_;
   for (QtForm* form : forms)
-    if (std::find(live_.begin(), live_.end(), form) != live_.end())
-      form->Raise(form->SystemResumed);
+    if (std::find(live_.begin(), live_.end(), form) != live_.end()) form->Raise(form->*event);
 }
 
 int QtWindowSystem::Run() {

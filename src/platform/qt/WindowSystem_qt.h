@@ -26,12 +26,15 @@ class QtWindowSystem : public WindowSystem {
 
   // Receives what escapes an event handler into Qt's event loop.
   void SetLastResort(LastResort lastResort) { lastResort_ = std::move(lastResort); }
-  // Raises SystemResumed on every form; called on the user-interface thread.
-  void RaiseSystemResumed();
+  // Raise SystemResumed or ClockChanged on every form; called on the user-interface thread.
+  void RaiseSystemResumed() { RaiseOnEveryForm(&Form::SystemResumed); }
+  void RaiseClockChanged() { RaiseOnEveryForm(&Form::ClockChanged); }
   // The event loop; returns its exit code.
   int Run();
 
  private:
+  void RaiseOnEveryForm(Handler Form::*event);
+
   LastResort lastResort_;
   std::vector<QtForm*> live_;
   std::vector<std::unique_ptr<Form>> doomed_;

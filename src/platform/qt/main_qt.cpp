@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "platform/qt/App_qt.h"
 #include "platform/qt/Backend_qt.h"
+#include "platform/qt/ClockWatch_qt.h"
 #include "platform/qt/WindowSystem_qt.h"
 #include "scheduler/Main.h"
 
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
   const std::unique_ptr<IniFunctions> ini = MakeSystemIniFunctions();
   const std::unique_ptr<SystemApi> api =
       qt::CreateSystemApi([&windows] { windows.RaiseSystemResumed(); });
+  const qt::ClockWatch clockWatch([&windows] { windows.RaiseClockChanged(); });
   const std::unique_ptr<TrayIcon> tray = qt::CreateTrayIcon();
   const std::unique_ptr<ServiceControl> service =
       qt::CreateServiceControl(QCoreApplication::applicationFilePath().toStdString());

@@ -9,22 +9,27 @@ namespace duskline::fakes {
 LocalTime FakeClock::Now() const {
   using namespace std::chrono;
   LocalTime t = start;
-  const int64_t seconds = (t.hour * 3600 + t.minute * 60 + t.second) + elapsed / 1000;
-  const year_month_day date{sys_days{year{t.year} / t.month / t.day} + days{seconds / 86400}};
+  const auto moment = sys_days{year{t.year} / t.month / t.day} + hours{t.hour} + minutes{t.minute} +
+                      seconds{t.second} + milliseconds{t.millisecond + elapsed + offset};
+  const auto day = floor<days>(moment);  // also for a clock set back before the start
+  const year_month_day date{day};
+  const hh_mm_ss time{moment - day};
   t.year = static_cast<int>(date.year());
   t.month = static_cast<int>(static_cast<unsigned>(date.month()));
   t.day = static_cast<int>(static_cast<unsigned>(date.day()));
-  t.hour = static_cast<int>(seconds / 3600 % 24);
-  t.minute = static_cast<int>(seconds / 60 % 60);
-  t.second = static_cast<int>(seconds % 60);
+  t.hour = static_cast<int>(time.hours().count());
+  t.minute = static_cast<int>(time.minutes().count());
+  t.second = static_cast<int>(time.seconds().count());
+  t.millisecond = static_cast<int>(time.subseconds().count());
   return t;
 }
 
 void FakeClock::Sleep(int64_t milliseconds) {
   elapsed += milliseconds;
   for (FakeTimer* timer : timers)
-    if (timer->Interval() > 0 && timer->due <= elapsed)
-      timer->due += ((elapsed - timer->due) / timer->Interval() + 1) * timer->Interval();
+    if (timer->Interval() > 0 && timer->due < elapsed)  // a beat at the waking still comes
+      timer->due +=
+          (elapsed - timer->due + timer->Interval() - 1) / timer->Interval() * timer->Interval();
 }
 
 void FakeClock::Advance(int64_t milliseconds) {
@@ -52,6 +57,11 @@ FakeTimer::FakeTimer(FakeClock& clock, bool enabled, int interval)
 void FakeTimer::SetEnabled(bool enabled) {
   if (enabled && !enabled_) due = clock_.elapsed + interval_;
   enabled_ = enabled;
+}
+
+void FakeTimer::SetInterval(int milliseconds) {
+  interval_ = milliseconds;
+  due = clock_.elapsed + milliseconds;
 }
 
 void FakeList::SetListIndex(int value) {

@@ -56,9 +56,12 @@ class FakeClock : public Clock {
   void Advance(int64_t milliseconds);
   // The computer sleeps: the time moves on and no timer fires; each fires next on its beat.
   void Sleep(int64_t milliseconds);
+  // The system's clock is set: the local time jumps, the timers keep their count.
+  void Set(int64_t milliseconds) { offset += milliseconds; }
 
   LocalTime start{2024, 1, 1, 10, 0, 0};
   int64_t elapsed = 0;
+  int64_t offset = 0;  // of the local time from the timers' count
   std::vector<FakeTimer*> timers;
 };
 
@@ -69,8 +72,11 @@ class FakeTimer : public Timer {
   bool Enabled() const override { return enabled_; }
   void SetEnabled(bool enabled) override;
   int Interval() const override { return interval_; }
-  void SetInterval(int milliseconds) override { interval_ = milliseconds; }
+  // As the system's timers: a new interval starts the count again.
+  void SetInterval(int milliseconds) override;
+  void SetSlack(int milliseconds) override { slack = milliseconds; }
   int64_t due = 0;
+  int slack = 0;  // the fake's ticks come on time, whatever the slack
 
  private:
   FakeClock& clock_;

@@ -336,6 +336,14 @@ class DropDownListControl : public Windowed<DropDownList> {
 
 }  // namespace
 
+namespace {
+
+// Windows 8 and later let a timer come late by a tolerance, so that the system wakes once for
+// several; elsewhere every timer is a plain one.
+using SetCoalescableTimerFn = UINT_PTR WINAPI(HWND, UINT_PTR, UINT, TIMERPROC, ULONG);
+
+}  // namespace
+
 class Win32Timer : public LayoutTimer {
  public:
   Win32Timer(HWND window, UINT_PTR id, const ControlLayout& layout)
@@ -350,10 +358,14 @@ class Win32Timer : public LayoutTimer {
 
  private:
   void Run(bool running, int interval) override {
-    if (running)
-      SetTimer(window_, id_, static_cast<UINT>(interval), nullptr);
-    else
+    static const auto coalescable =
+        LaterFunction<SetCoalescableTimerFn>(L"user32.dll", "SetCoalescableTimer");
+    if (!running)
       KillTimer(window_, id_);
+    else if (Slack() > 0 && coalescable)
+      coalescable(window_, id_, static_cast<UINT>(interval), nullptr, static_cast<ULONG>(Slack()));
+    else
+      SetTimer(window_, id_, static_cast<UINT>(interval), nullptr);
   }
 
   HWND window_;
@@ -759,6 +771,10 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // Sent to every top-level window once the computer is back, whoever woke it.
       if (wParam == PBT_APMRESUMEAUTOMATIC) Fire(SystemResumed);
       break;
+    case WM_TIMECHANGE:
+      // Sent to every top-level window when the clock or the time zone was set.
+      Fire(ClockChanged);
+      return 0;
     case WM_DPICHANGED: {
       const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
       SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,

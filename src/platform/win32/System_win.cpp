@@ -94,7 +94,7 @@ void Win32App::End() {
 LocalTime Win32Clock::Now() const {
   SYSTEMTIME now{};
   GetLocalTime(&now);
-  return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+  return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
 uint32_t Win32SystemApi::GetVersion() {

@@ -1,6 +1,6 @@
 // What the end-to-end runs cannot see of the Win32 backend: a tray icon that comes back after
-// Explorer restarts, its notification, forms laid out at the window's DPI, the day toggles and the
-// wake from sleep.
+// Explorer restarts, its notification, forms laid out at the window's DPI, the day toggles, the
+// wake from sleep, a set clock and a timer that may come late.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -146,6 +146,29 @@ TEST(Form, WakingFromSleepRaisesSystemResumedOnce) {
   for (WPARAM event : {PBT_APMSUSPEND, PBT_APMRESUMEAUTOMATIC, PBT_APMRESUMESUSPEND})
     SendMessageW(static_cast<Win32Form&>(*form).Window(), WM_POWERBROADCAST, event, 0);
   EXPECT_EQ(resumed, 1);
+}
+
+// A timer with slack (a coalescable one where Windows has them) comes, and not before its time.
+TEST(Form, AClockSetIsToldAndATimerWithSlackStillTicks) {
+  Win32WindowSystem windows(GetModuleHandleW(nullptr));
+  std::unique_ptr<Form> form = windows.CreateForm(MainLayout());
+  int changed = 0;
+  form->ClockChanged = [&] { ++changed; };
+  SendMessageW(static_cast<Win32Form&>(*form).Window(), WM_TIMECHANGE, 0, 0);
+  EXPECT_EQ(changed, 1);
+
+  Timer& timer = form->TimerNamed("tmrCheck");
+  ULONGLONG ticked = 0;
+  timer.Tick = [&] { ticked = GetTickCount64(); };
+  timer.SetSlack(500);
+  const ULONGLONG start = GetTickCount64();
+  timer.SetInterval(300);
+  for (MSG message; !ticked && GetTickCount64() - start < 5000;) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  }
+  EXPECT_GE(ticked - start, 280u) << "the tick count's own steps aside";
+  EXPECT_LE(ticked - start, 2000u);
 }
 
 }  // namespace

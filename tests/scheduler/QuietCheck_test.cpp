@@ -1,0 +1,117 @@
+// When the check runs: at the turn of the minute while nothing is due, each second in a
+// warning, on the next second after anything that can change its outcome.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "support/ProgramRun.h"
+
+namespace duskline {
+namespace {
+
+struct QuietRun : ProgramRun {
+  fakes::FakeTimer& Check() { return Window().FakeTimerNamed("tmrCheck"); }
+  int64_t DueIn() { return Check().due - fake_.clock.elapsed; }
+  bool Fired() { return std::ranges::count(fake_.api.log, "ExitWindowsEx 5 4294967295") > 0; }
+  void Milliseconds(int64_t count) { fake_.clock.Advance(count); }
+};
+
+class QuietTest : public testing::Test, public QuietRun {};
+
+TEST_F(QuietTest, HiddenOrShownItWakesOnceAMinuteAtTheTurnAndEachSecondInAWarning) {
+  Start("12:00 1", 10, 0, 20);
+  Milliseconds(1000);
+  EXPECT_EQ(DueIn(), 39000) << "shown: at 10:01:00";
+  Window().ClickOn("cmdHide");
+  Milliseconds(1000);
+  EXPECT_EQ(DueIn(), 38000);
+  EXPECT_EQ(Check().slack, 500) << "the system may gather it with other wake-ups";
+  EXPECT_EQ(Seconds(6458), Log(108, "Icon 99")) << "10:01 to 11:48, once a minute";
+  Seconds(420);  // 11:55:00, the warning: each second, on time
+  EXPECT_EQ(DueIn(), 1000);
+  EXPECT_EQ(Check().slack, 0);
+  const Log warning = Seconds(299);
+  EXPECT_EQ(std::ranges::count(warning, "Mode 2"), 239) << "11:55:01 to 11:58:59";
+  EXPECT_EQ(std::ranges::count(warning, "Mode 3"), 60) << "each second of 11:59";
+  EXPECT_FALSE(Fired());
+  Milliseconds(999);
+  EXPECT_FALSE(Fired());
+  Milliseconds(1);
+  EXPECT_TRUE(Fired()) << "in the first millisecond of 12:00";
+}
+
+// A timer that comes early finds the old minute and waits for the rest of it.
+TEST_F(QuietTest, ACheckBeforeTheTurnWaitsForTheTurn) {
+  Start("12:00 1", 11, 59, 0);
+  Milliseconds(59990);
+  main_.tmrCheck_Timer();
+  EXPECT_FALSE(Fired());
+  EXPECT_EQ(DueIn(), 10);
+  Milliseconds(10);
+  EXPECT_TRUE(Fired());
+}
+
+// Each event arms the check for the next second of the clock, where the once-a-second check
+// came; an edit, for a second after it. Paused, nothing arms it.
+TEST_F(QuietTest, EveryEventThatCanChangeTheOutcomeChecksOnTheNextSecond) {
+  bool flag = false;
+  const std::tuple<const char*, std::function<void(QuietRun&)>, int64_t> cases[] = {
+      {"hidden", [](QuietRun& t) { t.Window().ClickOn("cmdHide"); }, 700},
+      {"shown", [](QuietRun& t) { t.fake_.tray.IconActivate(); }, 700},
+      {"woken", [](QuietRun& t) { t.Window().SystemResumed(); }, 700},
+      {"clock set", [](QuietRun& t) { t.Window().ClockChanged(); }, 700},
+      {"continued", [&](QuietRun& t) { t.fake_.service.ServiceContinued(flag); }, 700},
+      {"time", [](QuietRun& t) { t.Window().Text("txtTime").SetText("12:01"); }, 1000},
+      {"type", [](QuietRun& t) { t.Window().List("cmbType").SetListIndex(2); }, 1000},
+      {"day", [](QuietRun& t) { t.Window().ClickOn("chkDay", 3); }, 1000}};
+  for (const auto& [name, event, due] : cases) {
+    QuietRun run;
+    run.Start("12:00 1", 10, 0, 20);
+    run.Milliseconds(1300);
+    ASSERT_EQ(run.DueIn(), 38700) << name;
+    event(run);
+    EXPECT_EQ(run.DueIn(), due) << name;
+    run.fake_.service.ServicePaused(flag);
+    event(run);
+    EXPECT_EQ(run.Check().Enabled(), name == std::string("continued")) << name;
+  }
+}
+
+// Postpone in the countdown puts the warning away; the next check, a second later, finds
+// nothing due and waits for the turn.
+TEST_F(QuietTest, PostponeChecksOnTheNextSecondThenWaits) {
+  Start("12:00 4", 11, 59, 0);
+  Window().ClickOn("cmdHide");
+  Milliseconds(2400);
+  Window("Attention").ClickOn("cmdPostpone");
+  EXPECT_EQ(DueIn(), 600);
+  EXPECT_EQ(Seconds(1), Log{"Icon 99"});
+  EXPECT_EQ(DueIn(), 56600) << "at 12:00:00";
+}
+
+// The clock set forward into the set minute fires at once, and set back past it idles: the
+// timer's count alone would have missed the one and kept the other.
+TEST_F(QuietTest, AClockSetIntoTheSetMinuteFiresOnTheNextSecond) {
+  Start("12:00 1", 10, 0, 0);
+  Window().ClickOn("cmdHide");
+  Seconds(2);
+  fake_.clock.Set((2 * 3600 - 2) * 1000 + 250);  // 12:00:00.250
+  Window().ClockChanged();
+  Milliseconds(750);
+  EXPECT_TRUE(Fired());
+
+  QuietRun back;
+  back.Start("12:00 1", 11, 59, 58);
+  back.Window().ClickOn("cmdHide");
+  back.Seconds(1);
+  back.fake_.clock.Set(-3600 * 1000);  // 10:59:59
+  back.Window().ClockChanged();
+  EXPECT_EQ(back.Seconds(1), (Log{"Toggle", "Icon 99"})) << "the warning stops";
+  back.Seconds(120);
+  EXPECT_FALSE(back.Fired());
+  EXPECT_EQ(back.DueIn(), 60000);
+}
+
+}  // namespace
+}  // namespace duskline
