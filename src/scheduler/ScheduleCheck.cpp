@@ -1,7 +1,6 @@
 // The once-a-second schedule check of Main, what it calls (the saving of the schedule, the
 // controls it reads) and the shut-down actions it fires: apart from the start-up code, so
 // that a build for size can keep this at full speed.
-#include <chrono>
 #include <optional>
 #include <string>
 
@@ -10,40 +9,11 @@
 #include "scheduler/ContinueOnError.h"
 #include "scheduler/Main.h"
 #include "scheduler/ScheduleCommand.h"
+#include "scheduler/ScheduleTime.h"
 
 namespace duskline {
 
 namespace {
-
-// The numeric value of a piece of the time text, as a 16-bit integer.
-int16_t TimeField(std::string_view text) {
-  return RoundToInt16(NumberFromText(text));
-}
-
-// The hour is read from the time text's first two characters, the minute from its last two.
-int16_t HourField(std::string_view text) {
-  return TimeField(text.substr(0, 2));
-}
-int16_t MinuteField(std::string_view text) {
-  return TimeField(text.size() <= 2 ? text : text.substr(text.size() - 2));
-}
-
-// Minute of the day in 16-bit arithmetic; raises 6 where 16 bits do not suffice.
-int32_t MinuteOfDay(int16_t hour, int16_t minute) {
-  const int32_t product = hour * 60;
-  if (product < -32768 || product > 32767) Raise(kErrOverflow);
-  const int32_t sum = product + minute;
-  if (sum < -32768 || sum > 32767) Raise(kErrOverflow);
-  return sum;
-}
-
-// Minutes since 1 January 1970 of a local date and time: unlike the minute of the day, the
-// count goes on across midnight, as a postponed occurrence may.
-int64_t CalendarMinute(const LocalTime& time) {
-  using namespace std::chrono;
-  const sys_days day{year{time.year} / time.month / time.day};
-  return int64_t{day.time_since_epoch().count()} * 1440 + time.hour * 60 + time.minute;
-}
 
 constexpr uint32_t kEwxLogoff = 0;
 constexpr uint32_t kEwxShutdown = 1;

@@ -69,14 +69,14 @@ def calls(log):
             if not re.match(r"\S+ (Add|Get |GetAll |Set |emit )", line)]
 
 
-def start(*arguments, fake_time=None, env=(), prefix=()):
+def start(*arguments, fake_time=None, env=(), prefix=(), executable=None):
     global program
     env = dict(ENV, **dict(env))
     if fake_time:  # libfaketime itself: faketime's wrapper would be a process in between
         env.update(FAKETIME="@2026-12-07 " + fake_time, NO_FAKE_STAT="1",
                    FAKETIME_DONT_FAKE_MONOTONIC="1", LD_PRELOAD="/usr/lib/%s/faketime/"
                    "libfaketimeMT.so.1" % sysconfig.get_config_var("MULTIARCH"))
-    program = subprocess.Popen([*prefix, PROGRAM, *arguments], cwd=DIR, env=env, stdout=LOG,
+    program = subprocess.Popen([*prefix, executable or PROGRAM, *arguments], cwd=DIR, env=env, stdout=LOG,
                                stderr=subprocess.STDOUT)
 
 
@@ -205,8 +205,153 @@ def service(logind):
         'DisableUnitFiles ["duskline.service"] False', "Reload"], "systemd calls"
 
 
-def main(scenario, source):
-    global ENV, LOG, PROGRAM
+PROPS, SESSION = "org.freedesktop.DBus.Properties", LOGIND + ".Session"
+SCHEDULER = "Duskline.Scheduler1"
+
+
+class System:
+    """The system service as an ordinary process: /etc/duskline a folder of ours, bound in a
+    mount namespace of its own, and our journal and notify sockets."""
+
+    def __init__(self):
+        self.policy = DIR + "/policy/policy.ini"
+        for folder in ("policy", "run/systemd/journal", "up", "work"):
+            os.makedirs(DIR + "/" + folder, exist_ok=True)
+        self.journal, self.notify = (socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+                                     for _ in range(2))
+        self.journal.bind(DIR + "/run/systemd/journal/socket")
+        self.notify.bind(DIR + "/notify")
+        self.journal.settimeout(20), self.notify.settimeout(20)
+
+    def write(self, text, mode=0o644, owner=0):
+        with open(self.policy + ".new", "w") as f:
+            f.write(text)
+        os.chown(self.policy + ".new", owner, -1)
+        os.chmod(self.policy + ".new", mode)
+        os.rename(self.policy + ".new", self.policy)  # as editors and package managers do
+
+    def start(self, fake_time):
+        unshare = ["unshare", "--mount"] + ([] if os.geteuid() == 0 else ["--map-root-user"])
+        start(fake_time=fake_time, env={"NOTIFY_SOCKET": DIR + "/notify"}, prefix=[
+            *unshare, "sh", "-c", 'mount -t overlay overlay -o "lowerdir=/etc,upperdir=$0/up,'
+            'workdir=$0/work" /etc && mkdir -p /etc/duskline && mount --bind "$0/policy" '
+            '/etc/duskline && mount --bind "$0/run" /run && exec "$@"', DIR], executable=SYSTEM)
+        assert self.notified("READY=1") and self.entry() == "Service started", "not started"
+
+    def entry(self):  # the service's next entry in the journal's native protocol
+        while True:
+            lines = self.journal.recv(65536).decode().split("\n")
+            fields = dict(line.split("=", 1) for line in lines if "=" in line)
+            if fields.get("SYSLOG_IDENTIFIER") == "duskline-system":
+                return fields["MESSAGE"]
+
+    def notified(self, state):
+        while state not in self.notify.recv(4096).decode().split("\n"):
+            pass
+        return True
+
+    def stop(self):
+        program.send_signal(signal.SIGTERM)
+        assert self.notified("STOPPING=1") and self.entry() == "Service stopped", "not stopped"
+        program.wait(10)
+
+    def get(self, name):
+        scheduler = dbus.SystemBus().get_object(SCHEDULER, "/Duskline/Scheduler1")
+        return scheduler.Get(SCHEDULER, name, dbus_interface=PROPS)
+
+    def request(self, method):
+        """Calls the method as this process; the D-Bus error's text, or None."""
+        scheduler = dbus.SystemBus().get_object(SCHEDULER, "/Duskline/Scheduler1")
+        try:
+            scheduler.get_dbus_method(method, SCHEDULER)()
+        except dbus.exceptions.DBusException as refusal:
+            return refusal.get_dbus_message()
+
+
+def sessions(logind):
+    """Two graphical sessions and a text login of this user, and a login screen."""
+    for session, kind, klass in (("c1", "x11", "user"), ("c2", "wayland", "user"),
+                                 ("c3", "tty", "user"), ("c4", "x11", "greeter")):
+        if session != "c1":
+            logind.AddSession(session, "seat0", os.getuid(), "user", True, dbus_interface=MOCK)
+        path = "/org/freedesktop/login1/session/" + session
+        dbus.SystemBus().get_object(LOGIND, path).Set(SESSION, "Type", kind, dbus_interface=PROPS)
+        dbus.SystemBus().get_object(LOGIND, path).Set(SESSION, "Class", klass,
+                                                      dbus_interface=PROPS)
+
+
+def caller_in(logind, session):
+    logind.AddMethod(LOGIND + ".Manager", "GetSessionByPID", "u", "o",
+                     'ret = "/org/freedesktop/login1/session/%s"' % session, dbus_interface=MOCK)
+
+
+def system_actions(logind):
+    """Each type at the set minute: log-off and lock for the graphical sessions alone, the others
+    with interactive false; the journal names each with its result."""
+    sessions(logind)
+    system = System()
+    for index, expected, entry in (
+            ("0", ['TerminateSession "c1"', 'TerminateSession "c2"'],
+             "Logoff at 22:30: 2 graphical sessions ended"),
+            ("1", ["Halt False"], "Shutdown at 22:30: carried out"),
+            ("2", ["PowerOff False"], "Power Off at 22:30: carried out"),
+            ("3", ["Reboot False"], "Restart at 22:30: carried out"),
+            ("4", ["Suspend False"], "Sleep at 22:30: carried out"),
+            ("5", ["Hibernate False"], "Hibernate at 22:30: carried out"),
+            ("6", ['LockSession "c1"', 'LockSession "c2"'],
+             "Lock at 22:30: 2 graphical sessions locked")):
+        system.write("[Command]\nCode=22:30 %s\n" % index)
+        done = len(calls(DIR + "/logind.log"))
+        system.start("22:29:58")
+        assert system.entry() == entry, "journal"
+        record = [c for c in calls(DIR + "/logind.log")[done:] if c != "ListSessions"]
+        print("type %s: %r" % (index, record))
+        assert record == expected, "calls %r" % record
+        system.stop()
+
+
+def system_bus(logind):
+    """The interface: properties and signals; Stop and Postpone only from a graphical session,
+    and Stop never under NoStop."""
+    sessions(logind)
+    system = System()
+    monitor = subprocess.Popen(["dbus-monitor", "--system", "interface='%s'" % SCHEDULER],
+                               stdout=subprocess.PIPE, text=True)
+    children.append(monitor)
+    system.write("[Command]\nCode=22:30 0\nDays=Mon Tue\n")
+    system.start("22:24:58")
+    assert (system.get("Schedule"), system.get("Days"), system.get("NextAction")) == (
+        "22:30 0", "Mon Tue", "2026-12-07 22:30"), "properties"
+    wait(lambda: system.get("Phase") == "warning", "warning", 10)
+    caller_in(logind, "c3")
+    assert system.request("Stop").startswith("Only a user at an active graphical"), "text login"
+    caller_in(logind, "c1")
+    assert system.request("Postpone") is None and system.get("NextAction") == "2026-12-07 22:40"
+    assert system.entry() == "Postponed from a user's session to 22:40.", "Postpone"
+    system.stop()
+    for line in monitor.stdout:
+        if "member=WarningBegan" in line:
+            break
+    system.write("[Command]\nCode=22:30 0\n[Policy]\nNoStop=1\n")
+    system.start("22:29:50")
+    assert system.get("NoStop") and system.get("Phase") == "countdown", "countdown"
+    assert system.request("Stop") == "The administrator does not allow this.", "NoStop"
+    assert system.entry().startswith("Logoff at 22:30"), "no action under NoStop"
+    system.stop()
+    system.write("[Command]\nCode=22:30 0\n")
+    done = len(calls(DIR + "/logind.log"))
+    system.start("22:29:57")
+    assert system.request("Stop") is None, "Stop refused"
+    assert system.entry() == "Stopped from a user's session: nothing happens at 22:30.", "Stop"
+    time.sleep(5)
+    assert not [c for c in calls(DIR + "/logind.log")[done:] if "Terminate" in c], "acted"
+    assert system.get("NextAction") == "2026-12-08 22:30", "next day"
+    system.stop()
+
+
+def main(scenario, source, system=None):
+    global ENV, LOG, PROGRAM, SYSTEM
+    SYSTEM = system
     # Portable use: a folder of the program's own, whose name needs quoting in a unit.
     os.makedirs(DIR + "/bin dir$%x")
     PROGRAM = shutil.copy(os.path.abspath(source), DIR + "/bin dir$%x")
@@ -233,7 +378,8 @@ def main(scenario, source):
         ("GetSessionByPID", "u", "o", 'ret = "/org/freedesktop/login1/session/c1"'),
         ("Halt", "b", "", "")], dbus_interface=MOCK)
     try:
-        {f.__name__: f for f in (startup_and_stop, actions, service)}[scenario](logind)
+        {f.__name__: f for f in (startup_and_stop, actions, service, system_actions,
+                                   system_bus)}[scenario](logind)
     except (AssertionError, OSError, subprocess.TimeoutExpired) as failure:
         print("FAILED: %r\nthe program's output:\n%s" % (failure, open(LOG.name).read()))
         return 1
