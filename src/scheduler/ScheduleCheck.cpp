@@ -113,7 +113,7 @@ void Main::tmrCheck_Timer() {
 }
 
 void Main::PostponeOccurrence() {
-  if (gblnScheduleLocked_ || gintPostponements_ >= kMaxPostponements) return;
+  if (gblnScheduleLocked_ || policy_.noPostpone || gintPostponements_ >= kMaxPostponements) return;
   const LocalTime now = platform_.clock.Now();
   int64_t occurrence = 0;
   if (postponedTo_) {
@@ -228,7 +228,7 @@ void Main::SendConsoleCountdown() {
   service.SendConsoleMessage(
       "System Information",
       ShutdownTypeName(cmbType().ListIndex()) + " will be activated in one minute.",
-      static_cast<uint32_t>(secondsLeft));
+      static_cast<uint32_t>(secondsLeft), !policy_.noStop);
 }
 
 void Main::ShowAttention() {
@@ -236,7 +236,7 @@ void Main::ShowAttention() {
     attention_ =
         std::make_unique<Attention>(platform_, cmbType(), [this] { PostponeOccurrence(); });
   }
-  attention_->OfferPostpone(!gblnScheduleLocked_, gintPostponements_ < kMaxPostponements);
+  ApplyCountdownPolicy();
   attention_->Show();
 }
 
@@ -323,11 +323,14 @@ void Main::EnableShutdownPrivilege() {
   reportIfFailed("AdjustTokenPrivileges error==");
 }
 
+// A schedule from policy is the administrator's, not the user's: the file keeps the user's.
 void Main::SaveSchedule() {
-  const std::string command = ProduceScheduleCommand(txtTime().Text(), cmbType().ListIndex());
-  clsProfileINI profile(platform_.ini);
-  profile.WriteProfileText(ProfilePath(), kScheduleSection, kScheduleEntry, command);
-  if (gblnDaysChanged_) SaveDays();
+  if (!gblnCodeFromPolicy_) {
+    const std::string command = ProduceScheduleCommand(txtTime().Text(), cmbType().ListIndex());
+    clsProfileINI profile(platform_.ini);
+    profile.WriteProfileText(ProfilePath(), kScheduleSection, kScheduleEntry, command);
+  }
+  if (gblnDaysChanged_ && !gblnDaysFromPolicy_) SaveDays();
 }
 
 bool Main::IsChosenDay() const {
