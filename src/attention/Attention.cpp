@@ -72,7 +72,7 @@ void Attention::Show() {
     timer.SetEnabled(false);
     timer.SetEnabled(true);
   }
-  ApplyPostponeOffer();
+  ApplyOffers();
   form_->Show();
 }
 
@@ -105,7 +105,7 @@ void Attention::Timer1_Timer() {
 }
 
 void Attention::cmdStop_Click() {
-  platform_.app.End();
+  if (stopShown_) platform_.app.End();
 }
 
 void Attention::cmdPostpone_Click() {
@@ -115,13 +115,19 @@ void Attention::cmdPostpone_Click() {
 void Attention::OfferPostpone(bool shown, bool enabled) {
   postponeShown_ = shown;
   postponeEnabled_ = enabled;
-  if (form_) ApplyPostponeOffer();
+  if (form_) ApplyOffers();
 }
 
-void Attention::ApplyPostponeOffer() {
+void Attention::OfferStop(bool shown) {
+  stopShown_ = shown;
+  if (form_) ApplyOffers();
+}
+
+void Attention::ApplyOffers() {
   Control& button = form_->ControlNamed("cmdPostpone");
   button.SetVisible(postponeShown_);
   button.SetEnabled(postponeEnabled_);
+  form_->ControlNamed("cmdStop").SetVisible(stopShown_);
 }
 
 }  // namespace duskline

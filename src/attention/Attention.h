@@ -34,19 +34,22 @@ class Attention {
   // "Postpone" is shown where the schedule may change, and enabled while the occurrence may
   // still be put off.
   void OfferPostpone(bool shown, bool enabled);
+  // Without "Stop" where the administrator's policy says so.
+  void OfferStop(bool shown);
 
   Form& form() const { return *form_; }
   int16_t gintTicks() const { return gintTicks_; }
 
  private:
   void StartCount();
-  void ApplyPostponeOffer();
+  void ApplyOffers();
 
   Platform& platform_;
   const DropDownList& cmbType_;
   Handler postpone_;
   bool postponeShown_ = true;
   bool postponeEnabled_ = true;
+  bool stopShown_ = true;
   std::unique_ptr<Form> form_;
   int16_t gintTicks_ = 0;
 };

@@ -12,6 +12,7 @@
 
 #include "platform/Platform.h"
 #include "scheduler/ChosenDays.h"
+#include "scheduler/Policy.h"
 
 namespace duskline {
 
@@ -52,6 +53,10 @@ class Main {
   void SuspendToSleep();
   void SuspendToHibernate();
   void LockSession();
+
+  // The administrator's policy changed: it applies at once.
+  void Policy_Changed();
+  const Policy& policy() const { return policy_; }
 
   // The computer woke: what was shown before the sleep is put away.
   void System_Resumed();
@@ -115,6 +120,12 @@ class Main {
   void SetChosenDays(DaySet days);
   void SaveDays();
   void WireEvents();
+  // The schedule from the computer's policy, the command line, the user's policy or the
+  // settings file, in this order; a schedule from policy is locked.
+  void LoadSchedule();
+  void LockPolicySchedule(bool code, bool days);
+  // What the countdown offers under the policy.
+  void ApplyCountdownPolicy();
   void ShowAttention();
   // The set minute has come: the action of the type, under the rule of its kind.
   void FireAction();
@@ -160,6 +171,12 @@ class Main {
   int16_t gintPostponements_ = 0;
   // The service run locked the schedule.
   bool gblnScheduleLocked_ = false;
+  std::string arguments_;
+  PolicyReader policyReader_;
+  Policy policy_;
+  // The time and action, or the days, come from the policy and are not stored.
+  bool gblnCodeFromPolicy_ = false;
+  bool gblnDaysFromPolicy_ = false;
 };
 
 }  // namespace duskline

@@ -83,7 +83,7 @@ void Main::tmrCheck_Timer() {
 }
 
 void Main::PostponeOccurrence() {
-  if (gblnScheduleLocked_ || gintPostponements_ >= kMaxPostponements) return;
+  if (gblnScheduleLocked_ || policy_.noPostpone || gintPostponements_ >= kMaxPostponements) return;
   const LocalTime now = platform_.clock.Now();
   int64_t occurrence = 0;
   if (postponedTo_) {
@@ -198,7 +198,7 @@ void Main::SendConsoleCountdown() {
   service.SendConsoleMessage(
       "System Information",
       ShutdownTypeName(cmbType().ListIndex()) + " will be activated in one minute.",
-      static_cast<uint32_t>(secondsLeft));
+      static_cast<uint32_t>(secondsLeft), !policy_.noStop);
 }
 
 void Main::ShowAttention() {
@@ -206,7 +206,7 @@ void Main::ShowAttention() {
     attention_ =
         std::make_unique<Attention>(platform_, cmbType(), [this] { PostponeOccurrence(); });
   }
-  attention_->OfferPostpone(!gblnScheduleLocked_, gintPostponements_ < kMaxPostponements);
+  ApplyCountdownPolicy();
   attention_->Show();
 }
 
@@ -293,11 +293,14 @@ void Main::EnableShutdownPrivilege() {
   reportIfFailed("AdjustTokenPrivileges error==");
 }
 
+// A schedule from policy is the administrator's, not the user's: the file keeps the user's.
 void Main::SaveSchedule() {
-  const std::string command = ProduceScheduleCommand(txtTime().Text(), cmbType().ListIndex());
-  clsProfileINI profile(platform_.ini);
-  profile.WriteProfileText(ProfilePath(), kScheduleSection, kScheduleEntry, command);
-  if (gblnDaysChanged_) SaveDays();
+  if (!gblnCodeFromPolicy_) {
+    const std::string command = ProduceScheduleCommand(txtTime().Text(), cmbType().ListIndex());
+    clsProfileINI profile(platform_.ini);
+    profile.WriteProfileText(ProfilePath(), kScheduleSection, kScheduleEntry, command);
+  }
+  if (gblnDaysChanged_ && !gblnDaysFromPolicy_) SaveDays();
 }
 
 bool Main::IsChosenDay() const {

@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
   EventDispatcher events(unhandled);
   windows.SetLastResort(unhandled);
 
-  Platform platform{app, windows, clock, *ini, *api, *tray, *service, events};
+  NoPolicy policy;  // the Linux backend reads /etc/duskline/policy.ini
+  Platform platform{app, windows, clock, *ini, *api, *tray, *service, events, policy};
   Main main(platform);
   events.Raise([&] { main.Start(); });
   return windows.Run();
