@@ -48,6 +48,18 @@ std::string RefusalText(Refusal refusal) {
   }
 }
 
+std::optional<MachinePolicy> MachinePolicyOf(const Policy& policy) {
+  auto machine = [](const auto& setting) {
+    return setting && setting->scope == PolicyScope::Machine;
+  };
+  if (!machine(policy.code)) return std::nullopt;
+  // A well-formed schedule parses without an error.
+  const ScheduleParts parts = ParseScheduleCommand(policy.code->value);
+  return MachinePolicy{parts.timeText, parts.typeIndex,
+                       machine(policy.days) ? policy.days->value : kEveryDay, policy.noStop,
+                       policy.noPostpone};
+}
+
 MachineAction ActionOfType(int16_t typeIndex) {
   switch (typeIndex) {
     case kShutdown:

@@ -12,6 +12,7 @@
 #include "platform/Machine.h"
 #include "platform/System.h"
 #include "scheduler/ChosenDays.h"
+#include "scheduler/Policy.h"
 
 namespace duskline {
 
@@ -31,7 +32,12 @@ struct MachinePolicy {
   DaySet days = kEveryDay;
   bool noStop = false;
   bool noPostpone = false;
+  bool operator==(const MachinePolicy&) const = default;
 };
+
+// The computer's part of the administrator's policy, which alone binds the system service;
+// nothing without a schedule.
+std::optional<MachinePolicy> MachinePolicyOf(const Policy& policy);
 
 // Why a request was not granted.
 enum class Refusal { kNone, kPolicy, kNoSession, kNothingPending, kNoMorePostponements };

@@ -2,9 +2,11 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "platform/Machine.h"
 #include "platform/Platform.h"
 #include "platform/qt/App_qt.h"
 #include "platform/qt/Backend_qt.h"
+#include "platform/qt/PolicyFile_qt.h"
 #include "platform/qt/WindowSystem_qt.h"
 #include "scheduler/Main.h"
 
@@ -36,7 +38,10 @@ int main(int argc, char** argv) {
   EventDispatcher events(unhandled);
   windows.SetLastResort(unhandled);
 
-  NoPolicy policy;  // the Linux backend reads /etc/duskline/policy.ini
+  // Why a policy file is ignored goes to the journal, as the program's other warnings.
+  qt::PolicyFile policy(qt::kPolicyFolder, [&service](const std::string& text) {
+    service->WriteEventLogEntry(kWarningEventType, kWarningEventId, text);
+  });
   Platform platform{app, windows, clock, *ini, *api, *tray, *service, events, policy};
   Main main(platform);
   events.Raise([&] { main.Start(); });

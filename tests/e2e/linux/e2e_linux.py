@@ -230,12 +230,10 @@ class System:
         os.chmod(self.policy + ".new", mode)
         os.rename(self.policy + ".new", self.policy)  # as editors and package managers do
 
-    def start(self, fake_time):
-        unshare = ["unshare", "--mount"] + ([] if os.geteuid() == 0 else ["--map-root-user"])
-        start(fake_time=fake_time, env={"NOTIFY_SOCKET": DIR + "/notify"}, prefix=[
-            *unshare, "sh", "-c", 'mount -t overlay overlay -o "lowerdir=/etc,upperdir=$0/up,'
-            'workdir=$0/work" /etc && mkdir -p /etc/duskline && mount --bind "$0/policy" '
-            '/etc/duskline && mount --bind "$0/run" /run && exec "$@"', DIR], executable=SYSTEM)
+    def start(self, fake_time, *warnings):
+        start(fake_time=fake_time, env={"NOTIFY_SOCKET": DIR + "/notify"}, prefix=etc_and_run(),
+              executable=SYSTEM)
+        assert [self.entry() for _ in warnings] == list(warnings), "warnings"
         assert self.notified("READY=1") and self.entry() == "Service started", "not started"
 
     def entry(self):  # the service's next entry in the journal's native protocol
@@ -252,7 +250,8 @@ class System:
 
     def stop(self):
         program.send_signal(signal.SIGTERM)
-        assert self.notified("STOPPING=1") and self.entry() == "Service stopped", "not stopped"
+        entry = self.notified("STOPPING=1") and self.entry()
+        assert entry == "Service stopped", "not stopped: %r" % entry
         program.wait(10)
 
     def get(self, name):
@@ -266,6 +265,14 @@ class System:
             scheduler.get_dbus_method(method, SCHEDULER)()
         except dbus.exceptions.DBusException as refusal:
             return refusal.get_dbus_message()
+
+
+def etc_and_run():
+    """A mount namespace in which /etc/duskline is our folder policy/ and /run is our run/."""
+    unshare = ["unshare", "--mount"] + ([] if os.geteuid() == 0 else ["--map-root-user"])
+    return [*unshare, "sh", "-c", 'mount -t overlay overlay -o "lowerdir=/etc,upperdir=$0/up,'
+            'workdir=$0/work" /etc && mkdir -p /etc/duskline && mount --bind "$0/policy" '
+            '/etc/duskline && mount --bind "$0/run" /run && exec "$@"', DIR]
 
 
 def sessions(logind):
@@ -349,6 +356,43 @@ def system_bus(logind):
     system.stop()
 
 
+def system_policy(logind):
+    """Only a file that root alone can change counts, each change applies within seconds, and a
+    malformed value is ignored with one entry; the user's program takes the policy over its own
+    file and never writes it there."""
+    system = System()
+    system.write("[Command]\nCode=22:30 0\n", owner=65534)
+    ignored = "; the policy in it is ignored."
+    system.start("12:00:00", "/etc/duskline/policy.ini is not owned by root" + ignored)
+    assert system.get("Schedule") == "", "a file of another owner counts"
+    system.write("[Command]\nCode=22:30 0\nDays=Mon Funday\n")  # renamed over the old file
+    assert system.entry().startswith('The policy value /etc/duskline/policy.ini [Command] Days = '
+                                     '"Mon Funday" is not days of the week'), "malformed"
+    wait(lambda: system.get("Schedule") == "22:30 0", "the new file", 5)
+    assert system.get("Days") == "Mon Tue Wed Thu Fri Sat Sun", "malformed days count"
+    os.chmod(system.policy, 0o666)
+    assert system.entry() == "/etc/duskline/policy.ini can be changed by users other than root" \
+        + ignored, "mode"
+    wait(lambda: system.get("Schedule") == "", "ignored file", 5)
+    os.chmod(system.policy, 0o644)
+    assert "[Command] Days" in system.entry(), "a malformed value back is told again"
+    os.chmod(DIR + "/policy", 0o777)
+    assert system.entry() == "/etc/duskline can be changed by users other than root" + ignored
+    os.chmod(DIR + "/policy", 0o755)
+    assert "[Command] Days" in system.entry(), "a malformed value back is told again"
+    with open(system.policy, "a") as f:  # changed in place
+        f.write("[Policy]\nNoPostpone=1\n")
+    wait(lambda: system.get("NoPostpone") and system.get("Schedule") == "22:30 0", "edit", 5)
+    system.stop()
+    ini = os.path.join(os.path.dirname(PROGRAM), "Vesperon.ini")
+    with open(ini, "w", newline="") as f:
+        f.write(INI)  # 22:30, power off
+    start(fake_time="22:29:57", prefix=etc_and_run())
+    wait(lambda: len(calls(DIR + "/logind.log")) >= 2, "the policy's log-off")
+    assert calls(DIR + "/logind.log") == ["GetSessionByPID %d" % program.pid, "Terminate"]
+    assert open(ini, newline="").read() == INI, "the policy was written into Vesperon.ini"
+
+
 def main(scenario, source, system=None):
     global ENV, LOG, PROGRAM, SYSTEM
     SYSTEM = system
@@ -379,7 +423,7 @@ def main(scenario, source, system=None):
         ("Halt", "b", "", "")], dbus_interface=MOCK)
     try:
         {f.__name__: f for f in (startup_and_stop, actions, service, system_actions,
-                                   system_bus)}[scenario](logind)
+                                   system_bus, system_policy)}[scenario](logind)
     except (AssertionError, OSError, subprocess.TimeoutExpired) as failure:
         print("FAILED: %r\nthe program's output:\n%s" % (failure, open(LOG.name).read()))
         return 1

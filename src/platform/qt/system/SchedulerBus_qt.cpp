@@ -58,23 +58,19 @@ QVariantMap SchedulerBus::Properties() const {
           {QStringLiteral("NoPostpone"), policy && policy->noPostpone}};
 }
 
-void SchedulerBus::Announce(Phase phase) {
-  const QString next = TimeText(schedule_.NextAction());
+void SchedulerBus::Announce(std::optional<Phase> began) {
   const QString path = QString::fromLatin1(kSchedulerPath);
-  if (phase != Phase::kIdle) {
-    QDBusMessage began =
+  if (began && began != Phase::kIdle) {
+    QDBusMessage signal =
         QDBusMessage::createSignal(path, kInterface,
-                                   phase == Phase::kWarning ? QStringLiteral("WarningBegan")
+                                   began == Phase::kWarning ? QStringLiteral("WarningBegan")
                                                             : QStringLiteral("CountdownBegan"));
-    began << next;
-    bus_.send(began);
+    signal << TimeText(schedule_.NextAction());
+    bus_.send(signal);
   }
   QDBusMessage changed =
       QDBusMessage::createSignal(path, kProperties, QStringLiteral("PropertiesChanged"));
-  changed << kInterface
-          << QVariantMap{{QStringLiteral("Phase"), QString::fromLatin1(PhaseName(phase))},
-                         {QStringLiteral("NextAction"), next}}
-          << QStringList();
+  changed << kInterface << Properties() << QStringList();
   bus_.send(changed);
 }
 

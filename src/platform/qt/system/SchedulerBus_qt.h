@@ -19,8 +19,8 @@ class SchedulerBus : public QDBusVirtualObject {
   SchedulerBus(QDBusConnection bus, MachineSchedule& schedule, LogindMachine& machine);
   // Registers the object and then the name; false when either is refused.
   bool Publish();
-  // The phase changed: the signals and the changed properties.
-  void Announce(Phase phase);
+  // The properties changed; with a phase, that phase began, and its signal goes out too.
+  void Announce(std::optional<Phase> began);
 
   QString introspect(const QString& path) const override;
   bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;

@@ -11,8 +11,8 @@
 #include <csignal>
 
 #include "platform/qt/App_qt.h"
+#include "platform/qt/PolicyFile_qt.h"
 #include "platform/qt/system/LogindMachine_qt.h"
-#include "platform/qt/system/PolicyFile_qt.h"
 #include "platform/qt/system/SchedulerBus_qt.h"
 
 int main(int argc, char** argv) {
@@ -33,7 +33,12 @@ int main(int argc, char** argv) {
   MachineSchedule schedule(clock, machine);
   qt::SchedulerBus object(bus, schedule, machine);
   schedule.PhaseChanged = [&object](Phase phase) { object.Announce(phase); };
-  schedule.SetPolicy(qt::ReadMachinePolicy(machine));
+  auto warn = [&machine](const std::string& text) {
+    machine.WriteEventLogEntry(kWarningEventType, kWarningEventId, text);
+  };
+  qt::PolicyFile store(qt::kPolicyFolder, warn);
+  PolicyReader reader(store, warn);
+  schedule.SetPolicy(MachinePolicyOf(reader.Read()));
   if (!bus.isConnected() || !object.Publish()) {
     machine.WriteEventLogEntry(
         kErrorEventType, kErrorEventId,
@@ -61,6 +66,13 @@ int main(int argc, char** argv) {
   QObject::connect(&check, &QTimer::timeout, tick);
   check.start(1000);
   tick();  // the properties are true from the first call on
+  store.Changed = [&] {
+    std::optional<MachinePolicy> policy = MachinePolicyOf(reader.Read());
+    if (policy == schedule.policy()) return;
+    schedule.SetPolicy(std::move(policy));
+    tick();
+    object.Announce(std::nullopt);
+  };
 
   machine.WriteEventLogEntry(kStatusEventType, kStatusEventId, "Service started");
   sd_notify(0, "READY=1");
