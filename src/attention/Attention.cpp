@@ -50,8 +50,12 @@ const FormLayout& AttentionLayout() {
   return layout;
 }
 
-Attention::Attention(Platform& platform, const DropDownList& cmbType, Handler postpone)
-    : platform_(platform), cmbType_(cmbType), postpone_(std::move(postpone)) {}
+Attention::Attention(Platform& platform, const DropDownList& cmbType, Handler postpone,
+                     Handler stop)
+    : platform_(platform),
+      cmbType_(cmbType),
+      postpone_(std::move(postpone)),
+      stop_(std::move(stop)) {}
 
 Attention::~Attention() = default;
 
@@ -105,7 +109,9 @@ void Attention::Timer1_Timer() {
 }
 
 void Attention::cmdStop_Click() {
-  if (stopShown_) platform_.app.End();
+  if (!stopShown_) return;
+  if (stop_) return stop_();
+  platform_.app.End();
 }
 
 void Attention::cmdPostpone_Click() {

@@ -14,8 +14,9 @@ const FormLayout& AttentionLayout();
 class Attention {
  public:
   // cmbType is Main's list; the window reads the selected action from it. "Postpone" calls
-  // postpone, which decides.
-  Attention(Platform& platform, const DropDownList& cmbType, Handler postpone = {});
+  // postpone, which decides; "Stop" calls stop where one is given, else ends the program.
+  Attention(Platform& platform, const DropDownList& cmbType, Handler postpone = {},
+            Handler stop = {});
   ~Attention();
   Attention(const Attention&) = delete;
   Attention& operator=(const Attention&) = delete;
@@ -47,6 +48,7 @@ class Attention {
   Platform& platform_;
   const DropDownList& cmbType_;
   Handler postpone_;
+  Handler stop_;
   bool postponeShown_ = true;
   bool postponeEnabled_ = true;
   bool stopShown_ = true;

@@ -27,6 +27,8 @@ void Main::Start() {
   form_ = platform_.windows.CreateForm(MainLayout());
   WireEvents();
   platform_.events.Raise([this] { Form_Load(); });
+  // Following the system service, the program starts in the tray.
+  if (following_) return platform_.events.Raise([this] { cmdHide_Click(); });
   form_->Show();
 }
 

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/Follow.h"
 #include "platform/Platform.h"
 #include "scheduler/ChosenDays.h"
 #include "scheduler/Policy.h"
@@ -42,6 +43,10 @@ class Main {
 
   // The once-a-second schedule check.
   void tmrCheck_Timer();
+
+  // The system service carries the action out; this program only shows its warnings, hidden
+  // in the tray, and hands Stop and Postpone on to it. Called before Start.
+  void Follow(SystemScheduler& scheduler) { following_ = &scheduler; }
 
   // The shut-down actions, each forced.
   void ExitLogoffForced();
@@ -127,6 +132,10 @@ class Main {
   // What the countdown offers under the policy.
   void ApplyCountdownPolicy();
   void ShowAttention();
+  // A tick while following the system service.
+  void FollowTick();
+  // "Stop" while following: the service's answer, and the end of the program if it agreed.
+  void StopFollowed();
   // The set minute has come: the action of the type, under the rule of its kind.
   void FireAction();
   void RunAction(int16_t type);
@@ -169,6 +178,7 @@ class Main {
   // place of the stored time until it has come or passed.
   std::optional<int64_t> postponedTo_;
   int16_t gintPostponements_ = 0;
+  SystemScheduler* following_ = nullptr;
   // The service run locked the schedule.
   bool gblnScheduleLocked_ = false;
   std::string arguments_;

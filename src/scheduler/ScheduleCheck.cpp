@@ -29,6 +29,7 @@ constexpr uint32_t kTokenPrivilegesSize = 16;
 }  // namespace
 
 void Main::tmrCheck_Timer() {
+  if (following_) return FollowTick();
   int16_t scheduledMinute = 0, scheduledHour = 0, currentMinute = 0, currentHour = 0;
   int32_t scheduledOfDay = 0, currentOfDay = 0;
   TrayIcon& tray = platform_.tray;
@@ -82,7 +83,35 @@ void Main::tmrCheck_Timer() {
   }
 }
 
+void Main::FollowTick() {
+  std::string phase;
+  ContinueOnError([&] { phase = following_->Phase(); });
+  bool visible = false;
+  ContinueOnError([&] { visible = form_->Visible(); });
+  if (visible || (phase != "warning" && phase != "countdown")) {
+    // The wait ended: the action came, or somebody stopped or postponed it.
+    if (gblnAttentionShown_) PutAwayWarning();
+    return StopWarningAnimation();
+  }
+  if (phase == "warning") return StartWarningAnimation(1000, 2);
+  if (!gblnAttentionShown_) ContinueOnError([&] { ShowAttention(); });
+  gblnAttentionShown_ = true;
+  StartWarningAnimation(250, 3);
+  ContinueOnError([&] { platform_.tray.SetIconCode(2); });
+}
+
+void Main::StopFollowed() {
+  const std::string refusal = following_->Stop();
+  if (refusal.empty()) platform_.app.End();
+  platform_.windows.MessageBox(refusal, platform_.app.Title());
+}
+
 void Main::PostponeOccurrence() {
+  if (following_) {
+    const std::string refusal = following_->Postpone();
+    if (!refusal.empty()) return platform_.windows.MessageBox(refusal, platform_.app.Title());
+    return PutAwayWarning();
+  }
   if (gblnScheduleLocked_ || policy_.noPostpone || gintPostponements_ >= kMaxPostponements) return;
   const LocalTime now = platform_.clock.Now();
   int64_t occurrence = 0;
@@ -203,8 +232,10 @@ void Main::SendConsoleCountdown() {
 
 void Main::ShowAttention() {
   if (!attention_) {
-    attention_ =
-        std::make_unique<Attention>(platform_, cmbType(), [this] { PostponeOccurrence(); });
+    Handler stop;
+    if (following_) stop = [this] { StopFollowed(); };
+    attention_ = std::make_unique<Attention>(
+        platform_, cmbType(), [this] { PostponeOccurrence(); }, std::move(stop));
   }
   ApplyCountdownPolicy();
   attention_->Show();

@@ -12,6 +12,8 @@
 namespace duskline {
 namespace {
 
+using Texts = std::vector<std::string>;
+
 struct FakeMachine : Machine {
   std::string Carry(MachineAction action, int& count) override {
     carried.push_back(action);
@@ -22,7 +24,7 @@ struct FakeMachine : Machine {
     journal.push_back(std::to_string(type) + " " + text);
   }
   std::vector<MachineAction> carried;
-  std::vector<std::string> journal;
+  Texts journal;
   std::string refusal;
 };
 
@@ -61,8 +63,7 @@ TEST_F(MachineScheduleTest, WarnsCountsDownAndActsOnceForEverySession) {
   TickUntil(12, 1);
   EXPECT_EQ(machine.carried, std::vector{MachineAction::kEndSessions});
   EXPECT_EQ(phases, (std::vector{Phase::kWarning, Phase::kCountdown, Phase::kIdle}));
-  EXPECT_EQ(machine.journal,
-            std::vector<std::string>{"4 Logoff at 12:00: 2 graphical sessions ended"});
+  EXPECT_EQ(machine.journal, Texts{"4 Logoff at 12:00: 2 graphical sessions ended"});
   EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 2, 12, 0, 0}));
 }
 
@@ -72,13 +73,6 @@ TEST_F(MachineScheduleTest, TypesMapToActionsAndOthersEndTheSessions) {
                                             kPowerOff,    kReboot,       kSuspend,
                                             kHibernate,   kLockSessions, kEndSessions};
   for (int16_t type = -1; type <= 7; ++type) EXPECT_EQ(ActionOfType(type), expected[type + 1]);
-}
-
-TEST_F(MachineScheduleTest, ARefusedActionIsAnError) {
-  machine.refusal = "Access denied";
-  Run({"12:00", kPowerOff}, 12, 0, 5);
-  EXPECT_EQ(machine.journal,
-            std::vector<std::string>{"109 Power Off at 12:00 was refused: Access denied"});
 }
 
 TEST_F(MachineScheduleTest, OtherDaysAndTimesTheClockNeverShowsStayIdle) {
@@ -95,10 +89,9 @@ TEST_F(MachineScheduleTest, OnlyAnActiveGraphicalSessionMayStopAndOnlyWhenDue) {
   schedule.SetPolicy(MachinePolicy{"12:00", kLogoff});
   EXPECT_EQ(schedule.Stop(kDesk), Refusal::kNothingPending);
   TickUntil(11, 59, 10);
-  for (const std::optional<SessionInfo>& caller :
-       {std::optional<SessionInfo>(), std::optional(SessionInfo{"tty", "user", true}),
-        std::optional(SessionInfo{"wayland", "greeter", true}),
-        std::optional(SessionInfo{"x11", "user", false})})
+  EXPECT_EQ(schedule.Stop(std::nullopt), Refusal::kNoSession);
+  for (SessionInfo caller :
+       {SessionInfo{"tty", "user", true}, {"wayland", "greeter", true}, {"x11", "user", false}})
     EXPECT_EQ(schedule.Stop(caller), Refusal::kNoSession);
   EXPECT_EQ(schedule.Stop(SessionInfo{"wayland", "user", true}), Refusal::kNone);
   EXPECT_EQ(schedule.phase(), Phase::kIdle);
@@ -107,12 +100,16 @@ TEST_F(MachineScheduleTest, OnlyAnActiveGraphicalSessionMayStopAndOnlyWhenDue) {
   EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 2, 12, 0, 0}));
 }
 
-TEST_F(MachineScheduleTest, ThePolicyForbidsStopAndPostpone) {
-  Run({"12:00", kLogoff, kEveryDay, true, true}, 11, 59, 10);
+TEST_F(MachineScheduleTest, TheComputersPolicyForbidsStopAndPostponeAndARefusalIsAnError) {
+  machine.refusal = "Access denied";
+  Policy policy{PolicySetting<std::string>{"12:00 0", PolicyScope::User}, {}, true, true};
+  EXPECT_EQ(MachinePolicyOf(policy), std::nullopt) << "a user's policy binds the computer";
+  policy.code->scope = PolicyScope::Machine;
+  Run(MachinePolicyOf(policy).value(), 11, 59, 10);
   EXPECT_EQ(schedule.Stop(kDesk), Refusal::kPolicy);
   EXPECT_EQ(schedule.Postpone(kDesk), Refusal::kPolicy);
   TickUntil(12, 0, 1);
-  EXPECT_EQ(machine.carried.size(), 1u);
+  EXPECT_EQ(machine.journal, Texts{"109 Logoff at 12:00 was refused: Access denied"});
 }
 
 TEST_F(MachineScheduleTest, PostponesTenMinutesThreeTimes) {

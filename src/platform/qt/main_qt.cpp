@@ -1,11 +1,13 @@
 // The program on Linux: the platform objects, the main window, then Qt's event loop.
 #include <QApplication>
 #include <QIcon>
+#include <cstdlib>
 
 #include "platform/Machine.h"
 #include "platform/Platform.h"
 #include "platform/qt/App_qt.h"
 #include "platform/qt/Backend_qt.h"
+#include "platform/qt/Follow_qt.h"
 #include "platform/qt/PolicyFile_qt.h"
 #include "platform/qt/WindowSystem_qt.h"
 #include "scheduler/Main.h"
@@ -19,6 +21,11 @@ int main(int argc, char** argv) {
   // The windows take the icon the package installs, and the desktop finds the program's entry.
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("duskline")));
   QGuiApplication::setDesktopFileName(QStringLiteral("duskline"));
+  // Started by the autostart entry, the program follows the system service, or, where none
+  // runs, does nothing at all.
+  qt::BusScheduler scheduler;
+  const bool following = std::getenv(qt::kFollowVariable) != nullptr;
+  if (following && scheduler.Phase().empty()) return 0;
   const std::string programFolder = QCoreApplication::applicationDirPath().toStdString();
   qt::QtApp app(qt::FindSettingsFolder(programFolder), qt::JoinArguments(argc, argv));
   qt::QtWindowSystem windows;
@@ -44,6 +51,7 @@ int main(int argc, char** argv) {
   });
   Platform platform{app, windows, clock, *ini, *api, *tray, *service, events, policy};
   Main main(platform);
+  if (following) main.Follow(scheduler);
   events.Raise([&] { main.Start(); });
   return windows.Run();
 }

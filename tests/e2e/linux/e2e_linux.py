@@ -167,34 +167,19 @@ def service(logind):
     assert text == UNIT % PROGRAM.replace("$", "$$").replace("%", "%%"), "unit %r" % text
 
     # The journal's socket is ours, bound over /run in a mount namespace of the program's own.
-    os.makedirs(DIR + "/run/systemd/journal")
-    journal, notify = (socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM) for _ in range(2))
-    journal.bind(DIR + "/run/systemd/journal/socket")
-    notify.bind(DIR + "/notify")
-    journal.settimeout(20), notify.settimeout(20)
+    log = Journal("duskline")
     unshare = ["unshare", "--mount"] + ([] if os.geteuid() == 0 else ["--map-root-user"])
     start(env={"NOTIFY_SOCKET": DIR + "/notify", "INVOCATION_ID": "0" * 32},
           prefix=[*unshare, "sh", "-c", 'mount --bind "$0" /run && exec "$@"', DIR + "/run"])
-
-    def entry():  # the program's next entry in the journal's native protocol
-        while True:
-            lines = journal.recv(65536).decode().split("\n")
-            fields = dict(line.split("=", 1) for line in lines if "=" in line)
-            if fields.get("SYSLOG_IDENTIFIER") == "duskline":
-                return fields["MESSAGE"], fields["PRIORITY"], fields.get("DUSKLINE_EVENT_ID")
-
-    def notified(state):
-        while state not in notify.recv(4096).decode().split("\n"):
-            pass
-        return True
-
-    assert notified("READY=1") and entry() == ("Service started", "6", "110"), "not started"
+    started = log.notified("READY=1") and log.fields()
+    assert (started["MESSAGE"], started["PRIORITY"], started["DUSKLINE_EVENT_ID"]) == (
+        "Service started", "6", "110"), "not started"
     wait(lambda: not shown("Duskline"), "main window hidden by the service run", 10)
     for sent, text in ((signal.SIGUSR1, "paused"), (signal.SIGUSR2, "continued")):
         program.send_signal(sent)
-        assert entry()[0] == "Service " + text, "no entry 'Service %s'" % text
+        assert log.entry() == "Service " + text, "no entry 'Service %s'" % text
     program.send_signal(signal.SIGTERM)
-    assert notified("STOPPING=1") and entry()[0] == "Service stopped", "not stopped"
+    assert log.notified("STOPPING=1") and log.entry() == "Service stopped", "not stopped"
     program.wait(10)
     switch("-uninstall")
     assert not os.path.exists(unit), "the unit file is still there"
@@ -209,19 +194,44 @@ PROPS, SESSION = "org.freedesktop.DBus.Properties", LOGIND + ".Session"
 SCHEDULER = "Duskline.Scheduler1"
 
 
-class System:
-    """The system service as an ordinary process: /etc/duskline a folder of ours, bound in a
-    mount namespace of its own, and our journal and notify sockets."""
+class Journal:
+    """Our journal's and service manager's sockets, for a program that a mount namespace of its
+    own binds to them."""
 
-    def __init__(self):
-        self.policy = DIR + "/policy/policy.ini"
-        for folder in ("policy", "run/systemd/journal", "up", "work"):
-            os.makedirs(DIR + "/" + folder, exist_ok=True)
+    def __init__(self, identifier):
+        os.makedirs(DIR + "/run/systemd/journal", exist_ok=True)
+        self.identifier = identifier
         self.journal, self.notify = (socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
                                      for _ in range(2))
         self.journal.bind(DIR + "/run/systemd/journal/socket")
         self.notify.bind(DIR + "/notify")
         self.journal.settimeout(20), self.notify.settimeout(20)
+
+    def fields(self):  # the program's next entry in the journal's native protocol
+        while True:
+            lines = self.journal.recv(65536).decode().split("\n")
+            fields = dict(line.split("=", 1) for line in lines if "=" in line)
+            if fields.get("SYSLOG_IDENTIFIER") == self.identifier:
+                return fields
+
+    def entry(self):
+        return self.fields()["MESSAGE"]
+
+    def notified(self, state):
+        while state not in self.notify.recv(4096).decode().split("\n"):
+            pass
+        return True
+
+
+class System(Journal):
+    """The system service as an ordinary process: /etc/duskline a folder of ours, bound in a
+    mount namespace of its own, and our journal and notify sockets."""
+
+    def __init__(self):
+        super().__init__("duskline-system")
+        self.policy = DIR + "/policy/policy.ini"
+        for folder in ("policy", "up", "work"):
+            os.makedirs(DIR + "/" + folder, exist_ok=True)
 
     def write(self, text, mode=0o644, owner=0):
         with open(self.policy + ".new", "w") as f:
@@ -236,18 +246,6 @@ class System:
         assert [self.entry() for _ in warnings] == list(warnings), "warnings"
         assert self.notified("READY=1") and self.entry() == "Service started", "not started"
 
-    def entry(self):  # the service's next entry in the journal's native protocol
-        while True:
-            lines = self.journal.recv(65536).decode().split("\n")
-            fields = dict(line.split("=", 1) for line in lines if "=" in line)
-            if fields.get("SYSLOG_IDENTIFIER") == "duskline-system":
-                return fields["MESSAGE"]
-
-    def notified(self, state):
-        while state not in self.notify.recv(4096).decode().split("\n"):
-            pass
-        return True
-
     def stop(self):
         program.send_signal(signal.SIGTERM)
         entry = self.notified("STOPPING=1") and self.entry()
@@ -255,14 +253,13 @@ class System:
         program.wait(10)
 
     def get(self, name):
-        scheduler = dbus.SystemBus().get_object(SCHEDULER, "/Duskline/Scheduler1")
-        return scheduler.Get(SCHEDULER, name, dbus_interface=PROPS)
+        return self.request("Get", SCHEDULER, name, interface=PROPS)
 
-    def request(self, method):
-        """Calls the method as this process; the D-Bus error's text, or None."""
+    def request(self, method, *arguments, interface=SCHEDULER):
+        """Calls the method as this process; its answer, or the D-Bus error's text."""
         scheduler = dbus.SystemBus().get_object(SCHEDULER, "/Duskline/Scheduler1")
         try:
-            scheduler.get_dbus_method(method, SCHEDULER)()
+            return scheduler.get_dbus_method(method, interface)(*arguments)
         except dbus.exceptions.DBusException as refusal:
             return refusal.get_dbus_message()
 
@@ -281,10 +278,9 @@ def sessions(logind):
                                  ("c3", "tty", "user"), ("c4", "x11", "greeter")):
         if session != "c1":
             logind.AddSession(session, "seat0", os.getuid(), "user", True, dbus_interface=MOCK)
-        path = "/org/freedesktop/login1/session/" + session
-        dbus.SystemBus().get_object(LOGIND, path).Set(SESSION, "Type", kind, dbus_interface=PROPS)
-        dbus.SystemBus().get_object(LOGIND, path).Set(SESSION, "Class", klass,
-                                                      dbus_interface=PROPS)
+        record = dbus.SystemBus().get_object(LOGIND, "/org/freedesktop/login1/session/" + session)
+        for name, value in (("Type", kind), ("Class", klass)):
+            record.Set(SESSION, name, value, dbus_interface=PROPS)
 
 
 def caller_in(logind, session):
@@ -300,11 +296,10 @@ def system_actions(logind):
     for index, expected, entry in (
             ("0", ['TerminateSession "c1"', 'TerminateSession "c2"'],
              "Logoff at 22:30: 2 graphical sessions ended"),
-            ("1", ["Halt False"], "Shutdown at 22:30: carried out"),
-            ("2", ["PowerOff False"], "Power Off at 22:30: carried out"),
-            ("3", ["Reboot False"], "Restart at 22:30: carried out"),
-            ("4", ["Suspend False"], "Sleep at 22:30: carried out"),
-            ("5", ["Hibernate False"], "Hibernate at 22:30: carried out"),
+            *((str(index), [method + " False"], name + " at 22:30: carried out")
+              for index, method, name in ((1, "Halt", "Shutdown"), (2, "PowerOff", "Power Off"),
+                                          (3, "Reboot", "Restart"), (4, "Suspend", "Sleep"),
+                                          (5, "Hibernate", "Hibernate"))),
             ("6", ['LockSession "c1"', 'LockSession "c2"'],
              "Lock at 22:30: 2 graphical sessions locked")):
         system.write("[Command]\nCode=22:30 %s\n" % index)
@@ -319,7 +314,7 @@ def system_actions(logind):
 
 def system_bus(logind):
     """The interface: properties and signals; Stop and Postpone only from a graphical session,
-    and Stop never under NoStop."""
+    and Stop never under NoStop (a granted Stop: in follow)."""
     sessions(logind)
     system = System()
     monitor = subprocess.Popen(["dbus-monitor", "--system", "interface='%s'" % SCHEDULER],
@@ -343,16 +338,7 @@ def system_bus(logind):
     system.start("22:29:50")
     assert system.get("NoStop") and system.get("Phase") == "countdown", "countdown"
     assert system.request("Stop") == "The administrator does not allow this.", "NoStop"
-    assert system.entry().startswith("Logoff at 22:30"), "no action under NoStop"
-    system.stop()
-    system.write("[Command]\nCode=22:30 0\n")
-    done = len(calls(DIR + "/logind.log"))
-    system.start("22:29:57")
-    assert system.request("Stop") is None, "Stop refused"
-    assert system.entry() == "Stopped from a user's session: nothing happens at 22:30.", "Stop"
-    time.sleep(5)
-    assert not [c for c in calls(DIR + "/logind.log")[done:] if "Terminate" in c], "acted"
-    assert system.get("NextAction") == "2026-12-08 22:30", "next day"
+    assert system.entry().startswith("Logoff at 22:30"), "the action under NoStop"
     system.stop()
 
 
@@ -393,6 +379,33 @@ def system_policy(logind):
     assert open(ini, newline="").read() == INI, "the policy was written into Vesperon.ini"
 
 
+def follow(logind):
+    """A user's program following the service: its countdown's Stop reaches the service and
+    nothing happens; under NoStop the countdown has no Stop and the sessions end."""
+    global program
+    sessions(logind)
+    system = System()
+    for no_stop in (False, True):
+        system.write("[Command]\nCode=22:30 0\n" + "[Policy]\nNoStop=1\n" * no_stop)
+        done = len(calls(DIR + "/logind.log"))
+        system.start("22:29:50")
+        service = program
+        children.append(service)
+        start(fake_time="22:29:50", env={"DUSKLINE_FOLLOW": "1"}, prefix=etc_and_run())
+        click(window("System Information"), 4680, 1612, 1807)  # Stop, where it is shown
+        assert system.entry() == ("Logoff at 22:30: 2 graphical sessions ended" if no_stop else
+                                  "Stopped from a user's session: nothing happens at 22:30.")
+        if not no_stop:
+            program.wait(10)  # Stop ends the program, as ever
+            time.sleep(12)  # past the set minute
+        ended = [c for c in calls(DIR + "/logind.log")[done:] if "Terminate" in c]
+        print("NoStop=%d: %r" % (no_stop, ended))
+        assert ended == ['TerminateSession "c1"', 'TerminateSession "c2"'] * no_stop, "ended"
+        program.kill()
+        program = service
+        system.stop()
+
+
 def main(scenario, source, system=None):
     global ENV, LOG, PROGRAM, SYSTEM
     SYSTEM = system
@@ -423,7 +436,7 @@ def main(scenario, source, system=None):
         ("Halt", "b", "", "")], dbus_interface=MOCK)
     try:
         {f.__name__: f for f in (startup_and_stop, actions, service, system_actions,
-                                   system_bus, system_policy)}[scenario](logind)
+                                   system_bus, system_policy, follow)}[scenario](logind)
     except (AssertionError, OSError, subprocess.TimeoutExpired) as failure:
         print("FAILED: %r\nthe program's output:\n%s" % (failure, open(LOG.name).read()))
         return 1
