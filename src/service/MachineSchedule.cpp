@@ -81,9 +81,8 @@ MachineAction ActionOfType(int16_t typeIndex) {
 
 void MachineSchedule::SetPolicy(std::optional<MachinePolicy> policy) {
   policy_ = std::move(policy);
-  // What users asked of the old schedule does not carry over; an action already carried out
-  // in this minute is not repeated.
-  stopped_.reset();
+  // A postponement belongs to the old schedule. A stopped or carried out occurrence stays so:
+  // another change of the file must not bring it back.
   postponedTo_.reset();
   postponements_ = 0;
 }
@@ -151,9 +150,10 @@ std::optional<LocalTime> MachineSchedule::NextAction() const {
   if (!policy_) return std::nullopt;
   const LocalTime now = clock_.Now();
   const int64_t minute = CalendarMinute(now);
-  if (postponedTo_ && *postponedTo_ >= minute) return FromCalendarMinute(*postponedTo_);
+  if (postponedTo_ && *postponedTo_ > minute) return FromCalendarMinute(*postponedTo_);
   const int16_t hour = HourField(policy_->timeText), ofHour = MinuteField(policy_->timeText);
-  if (hour < 0 || hour > 23 || ofHour < 0 || ofHour > 59) return std::nullopt;
+  // A time the clock never shows never comes.
+  if (static_cast<uint16_t>(hour) > 23 || static_cast<uint16_t>(ofHour) > 59) return std::nullopt;
   const int64_t today = minute - (now.hour * 60 + now.minute);
   for (int day = 0; day <= kDaysInWeek; ++day) {
     const int64_t candidate = today + day * 1440 + hour * 60 + ofHour;

@@ -10,12 +10,8 @@ namespace {
 
 struct FakeScheduler : SystemScheduler {
   std::string Phase() override { return phase; }
-  std::string Stop() override { return Asked("Stop"); }
-  std::string Postpone() override { return Asked("Postpone"); }
-  std::string Asked(const std::string& request) {
-    asked.push_back(request);
-    return refusal;
-  }
+  std::string Stop() override { return asked.push_back("Stop"), refusal; }
+  std::string Postpone() override { return asked.push_back("Postpone"), refusal; }
   std::string phase = "idle", refusal;
   Log asked;
 };

@@ -55,7 +55,9 @@ class MachineScheduleTest : public ::testing::Test {
 };
 
 TEST_F(MachineScheduleTest, WarnsCountsDownAndActsOnceForEverySession) {
-  Run({"12:00", kLogoff}, 11, 55, 1);
+  Run({"12:00", kLogoff, 1}, 11, 54, 31);  // on Mondays
+  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 1, 12, 0, 0}));
+  TickUntil(11, 55, 1);
   EXPECT_EQ(schedule.phase(), Phase::kWarning);
   EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 1, 12, 0, 0}));
   TickUntil(11, 59, 1);
@@ -64,7 +66,7 @@ TEST_F(MachineScheduleTest, WarnsCountsDownAndActsOnceForEverySession) {
   EXPECT_EQ(machine.carried, std::vector{MachineAction::kEndSessions});
   EXPECT_EQ(phases, (std::vector{Phase::kWarning, Phase::kCountdown, Phase::kIdle}));
   EXPECT_EQ(machine.journal, Texts{"4 Logoff at 12:00: 2 graphical sessions ended"});
-  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 2, 12, 0, 0}));
+  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 8, 12, 0, 0}));
 }
 
 TEST_F(MachineScheduleTest, TypesMapToActionsAndOthersEndTheSessions) {
@@ -78,9 +80,11 @@ TEST_F(MachineScheduleTest, TypesMapToActionsAndOthersEndTheSessions) {
 TEST_F(MachineScheduleTest, OtherDaysAndTimesTheClockNeverShowsStayIdle) {
   Run({"12:00", kLogoff, 0x7E}, 12, 1);  // not on Mondays
   EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 2, 12, 0, 0}));
-  schedule.SetPolicy(MachinePolicy{"25:00", kLogoff});
-  TickUntil(12, 2);
-  EXPECT_EQ(schedule.NextAction(), std::nullopt);
+  for (const char* never : {"25:00", "12:60"}) {
+    schedule.SetPolicy(MachinePolicy{never, kLogoff});
+    TickUntil(12, 2);
+    EXPECT_EQ(schedule.NextAction(), std::nullopt) << never;
+  }
   EXPECT_TRUE(phases.empty());
   EXPECT_TRUE(machine.carried.empty());
 }
@@ -122,9 +126,14 @@ TEST_F(MachineScheduleTest, PostponesTenMinutesThreeTimes) {
     EXPECT_EQ(schedule.phase(), Phase::kCountdown);
   }
   EXPECT_EQ(schedule.Postpone(kDesk), Refusal::kNoMorePostponements);
-  TickUntil(12, 31);
+  TickUntil(12, 30, 30);
   EXPECT_EQ(machine.carried, std::vector{MachineAction::kLockSessions});
   EXPECT_EQ(machine.journal.back(), "4 Lock at 12:30: 2 graphical sessions locked");
+  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 2, 12, 0, 0}));
+  clock.start = {2024, 1, 2, 11, 59, 10};  // the next day's own time, to be postponed afresh
+  clock.elapsed = 0;
+  schedule.Tick();
+  EXPECT_EQ(schedule.Postpone(kDesk), Refusal::kNone);
 }
 
 }  // namespace
