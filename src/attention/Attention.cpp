@@ -50,8 +50,12 @@ const FormLayout& AttentionLayout() {
   return layout;
 }
 
-Attention::Attention(Platform& platform, const DropDownList& cmbType, Handler postpone)
-    : platform_(platform), cmbType_(cmbType), postpone_(std::move(postpone)) {}
+Attention::Attention(Platform& platform, const DropDownList& cmbType, Handler postpone,
+                     Handler stop)
+    : platform_(platform),
+      cmbType_(cmbType),
+      postpone_(std::move(postpone)),
+      stop_(std::move(stop)) {}
 
 Attention::~Attention() = default;
 
@@ -72,7 +76,7 @@ void Attention::Show() {
     timer.SetEnabled(false);
     timer.SetEnabled(true);
   }
-  ApplyPostponeOffer();
+  ApplyOffers();
   form_->Show();
 }
 
@@ -107,6 +111,8 @@ void Attention::Timer1_Timer() {
 }
 
 void Attention::cmdStop_Click() {
+  if (!stopShown_) return;
+  if (stop_) return stop_();
   platform_.app.End();
 }
 
@@ -117,13 +123,19 @@ void Attention::cmdPostpone_Click() {
 void Attention::OfferPostpone(bool shown, bool enabled) {
   postponeShown_ = shown;
   postponeEnabled_ = enabled;
-  if (form_) ApplyPostponeOffer();
+  if (form_) ApplyOffers();
 }
 
-void Attention::ApplyPostponeOffer() {
+void Attention::OfferStop(bool shown) {
+  stopShown_ = shown;
+  if (form_) ApplyOffers();
+}
+
+void Attention::ApplyOffers() {
   Control& button = form_->ControlNamed("cmdPostpone");
   button.SetVisible(postponeShown_);
   button.SetEnabled(postponeEnabled_);
+  form_->ControlNamed("cmdStop").SetVisible(stopShown_);
 }
 
 }  // namespace duskline

@@ -14,8 +14,9 @@ const FormLayout& AttentionLayout();
 class Attention {
  public:
   // cmbType is Main's list; the window reads the selected action from it. "Postpone" calls
-  // postpone, which decides.
-  Attention(Platform& platform, const DropDownList& cmbType, Handler postpone = {});
+  // postpone, which decides; "Stop" calls stop where one is given, else ends the program.
+  Attention(Platform& platform, const DropDownList& cmbType, Handler postpone = {},
+            Handler stop = {});
   ~Attention();
   Attention(const Attention&) = delete;
   Attention& operator=(const Attention&) = delete;
@@ -34,19 +35,23 @@ class Attention {
   // "Postpone" is shown where the schedule may change, and enabled while the occurrence may
   // still be put off.
   void OfferPostpone(bool shown, bool enabled);
+  // Without "Stop" where the administrator's policy says so.
+  void OfferStop(bool shown);
 
   Form& form() const { return *form_; }
   int16_t gintTicks() const { return gintTicks_; }
 
  private:
   void StartCount();
-  void ApplyPostponeOffer();
+  void ApplyOffers();
 
   Platform& platform_;
   const DropDownList& cmbType_;
   Handler postpone_;
+  Handler stop_;
   bool postponeShown_ = true;
   bool postponeEnabled_ = true;
+  bool stopShown_ = true;
   std::unique_ptr<Form> form_;
   int16_t gintTicks_ = 0;
 };

@@ -4,6 +4,7 @@
 #include "platform/Controls.h"
 #include "platform/Events.h"
 #include "platform/Ini.h"
+#include "platform/PolicyStore.h"
 #include "platform/Service.h"
 #include "platform/System.h"
 #include "platform/Tray.h"
@@ -19,6 +20,7 @@ struct Platform {
   TrayIcon& tray;
   ServiceControl& service;
   EventDispatcher& events;
+  PolicyStore& policy;
 };
 
 }  // namespace duskline

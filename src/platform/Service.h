@@ -31,10 +31,11 @@ class ServiceControl {
   // Since Windows Vista a service runs in session 0, which nobody sees; the person at the
   // machine is in the active console session. Each call fails safe: false means "not there".
   virtual bool InSessionZero() = 0;
-  // A message box in the active console session, OK and Cancel, answered by ConsoleAnswered
-  // (kConsoleCancel among the answers) unless it cannot be sent.
+  // A message box in the active console session, OK and, where the countdown may be stopped,
+  // Cancel, answered by ConsoleAnswered (kConsoleCancel among the answers) unless it cannot be
+  // sent.
   virtual bool SendConsoleMessage(const std::string& caption, const std::string& text,
-                                  uint32_t timeoutSeconds) = 0;
+                                  uint32_t timeoutSeconds, bool offerCancel) = 0;
   virtual bool LogoffConsoleSession() = 0;
   // Disconnecting the console session leaves its lock screen in front of it.
   virtual bool DisconnectConsoleSession() = 0;

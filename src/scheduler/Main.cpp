@@ -7,7 +7,10 @@
 
 namespace duskline {
 
-Main::Main(Platform& platform) : platform_(platform) {}
+Main::Main(Platform& platform)
+    : platform_(platform),
+      policyReader_(platform.policy, [this](const std::string& text) { WriteWarningEntry(text); }) {
+}
 
 Main::~Main() {
   // The controls outlive this object; they must not call back into it.
@@ -17,12 +20,15 @@ Main::~Main() {
   platform_.service.ServiceContinued = nullptr;
   platform_.service.ServiceStopped = nullptr;
   platform_.service.ConsoleAnswered = nullptr;
+  platform_.policy.Changed = nullptr;
 }
 
 void Main::Start() {
   form_ = platform_.windows.CreateForm(MainLayout());
   WireEvents();
   platform_.events.Raise([this] { Form_Load(); });
+  // Following the system service, the program starts in the tray.
+  if (following_) return platform_.events.Raise([this] { cmdHide_Click(); });
   form_->Show();
 }
 
@@ -52,6 +58,7 @@ void Main::WireEvents() {
   service.ServiceContinued = events.Wrap(this, &Main::NTService1_ServiceContinued);
   service.ServiceStopped = events.Wrap(this, &Main::NTService1_ServiceStopped);
   service.ConsoleAnswered = events.Wrap(this, &Main::ConsoleMessage_Answered);
+  platform_.policy.Changed = events.Wrap(this, &Main::Policy_Changed);
 }
 
 void Main::Form_Load() {
@@ -59,25 +66,73 @@ void Main::Form_Load() {
   gblnWarningNotified_ = false;
   glngWhichWindows32_ = (platform_.api.GetVersion() & 0x80000000u) ? 0 : 1;
   try {
-    const std::string arguments = platform_.app.CommandLine();
-    RunServiceCommands(arguments);
-
-    std::string source = arguments;
-    std::string storedDays;  // a schedule on the command line applies every day
-    if (source.empty()) {
-      clsProfileINI profile(platform_.ini);
-      source =
-          profile.GetProfileText(ProfilePath(), kScheduleSection, kScheduleEntry, kDefaultSchedule);
-      storedDays = profile.GetProfileText(ProfilePath(), kScheduleSection, kDaysEntry, "");
-    }
-    const ScheduleParts schedule = ParseScheduleCommand(source);
-    txtTime().SetText(schedule.timeText);
-    cmbType().SetListIndex(schedule.typeIndex);
-    SetChosenDays(DaysFromStored(storedDays));
-    gblnDaysChanged_ = false;  // loaded, not changed: the file keeps its value
+    arguments_ = platform_.app.CommandLine();
+    RunServiceCommands(arguments_);
+    policy_ = policyReader_.Read();
+    LoadSchedule();
   } catch (const RuntimeError& error) {
     ReportLoadError(error);
   }
+}
+
+void Main::LoadSchedule() {
+  const std::optional<PolicySetting<std::string>>& code = policy_.code;
+  const bool computerCode = code && code->scope == PolicyScope::Machine;
+  const bool fromArguments = !arguments_.empty() && !computerCode;
+  if (!arguments_.empty() && computerCode) {
+    WriteWarningEntry("The schedule on the command line (" + arguments_ +
+                      ") is ignored: the computer's policy sets " + code->value + ".");
+  }
+  // The computer's policy beats the command line, which beats the user's policy.
+  const auto applies = [&](const auto& setting) {
+    return setting && (!fromArguments || setting->scope == PolicyScope::Machine);
+  };
+  const bool codeFromPolicy = applies(code);
+  const bool daysFromPolicy = applies(policy_.days);
+
+  std::string source = codeFromPolicy ? code->value : arguments_;
+  std::string storedDays;  // a schedule on the command line or from policy applies every day
+  if (source.empty()) {
+    clsProfileINI profile(platform_.ini);
+    source =
+        profile.GetProfileText(ProfilePath(), kScheduleSection, kScheduleEntry, kDefaultSchedule);
+    storedDays = profile.GetProfileText(ProfilePath(), kScheduleSection, kDaysEntry, "");
+  }
+  LockPolicySchedule(codeFromPolicy, codeFromPolicy || daysFromPolicy);
+  const ScheduleParts schedule = ParseScheduleCommand(source);
+  txtTime().SetText(schedule.timeText);
+  cmbType().SetListIndex(schedule.typeIndex);
+  SetChosenDays(daysFromPolicy ? policy_.days->value : DaysFromStored(storedDays));
+  gblnDaysChanged_ = false;  // loaded, not changed: the file keeps its value
+}
+
+// Locked before the controls are filled: their change events already find the schedule
+// from policy, which is never stored.
+void Main::LockPolicySchedule(bool code, bool days) {
+  const bool editable = !gblnScheduleLocked_;
+  if (code != gblnCodeFromPolicy_) {
+    txtTime().SetEnabled(editable && !code);
+    cmbType().SetEnabled(editable && !code);
+  }
+  if (days != gblnDaysFromPolicy_) {
+    for (int day = 0; day < kDaysInWeek; ++day) chkDay(day).SetEnabled(editable && !days);
+  }
+  gblnCodeFromPolicy_ = code;
+  gblnDaysFromPolicy_ = days;
+}
+
+void Main::Policy_Changed() {
+  const Policy before = policy_;
+  policy_ = policyReader_.Read();
+  ApplyCountdownPolicy();
+  if (policy_.code == before.code && policy_.days == before.days) return;
+  try {
+    LoadSchedule();
+  } catch (const RuntimeError& error) {
+    // The settings file's schedule, back in force, is broken; the program runs on.
+    ReportServiceError(error);
+  }
+  SetToolTip();
 }
 
 void Main::txtTime_Change() {
@@ -86,6 +141,13 @@ void Main::txtTime_Change() {
 void Main::cmbType_Click() {
   SetToolTip();
 }
+void Main::ApplyCountdownPolicy() {
+  if (!attention_) return;
+  attention_->OfferStop(!policy_.noStop);
+  attention_->OfferPostpone(!gblnScheduleLocked_ && !policy_.noPostpone,
+                            gintPostponements_ < kMaxPostponements);
+}
+
 void Main::txtTime_LostFocus() {
   SaveSchedule();
 }
@@ -111,8 +173,12 @@ DaySet Main::DaysFromStored(const std::string& value) {
   return kEveryDay;
 }
 
+// The new days go on before the others go off: on the way no day would be left, which a
+// toggle refuses.
 void Main::SetChosenDays(DaySet days) {
-  for (int day = 0; day < kDaysInWeek; ++day) chkDay(day).SetValue((days >> day) & 1);
+  for (bool on : {true, false})
+    for (int day = 0; day < kDaysInWeek; ++day)
+      if (((days >> day) & 1) == on) chkDay(day).SetValue(on);
 }
 
 DaySet Main::ChosenDays() const {

@@ -10,8 +10,10 @@
 #include <optional>
 #include <string>
 
+#include "platform/Follow.h"
 #include "platform/Platform.h"
 #include "scheduler/ChosenDays.h"
+#include "scheduler/Policy.h"
 
 namespace duskline {
 
@@ -43,6 +45,10 @@ class Main {
   // minute, and soon after anything that can change its outcome.
   void tmrCheck_Timer();
 
+  // The system service carries the action out; this program only shows its warnings, hidden
+  // in the tray, and hands Stop and Postpone on to it. Called before Start.
+  void Follow(SystemScheduler& scheduler) { following_ = &scheduler; }
+
   // The shut-down actions, each forced.
   void ExitLogoffForced();
   void ExitShutdownForced();
@@ -53,6 +59,10 @@ class Main {
   void SuspendToSleep();
   void SuspendToHibernate();
   void LockSession();
+
+  // The administrator's policy changed: it applies at once.
+  void Policy_Changed();
+  const Policy& policy() const { return policy_; }
 
   // The computer woke: what was shown before the sleep is put away.
   void System_Resumed();
@@ -128,7 +138,17 @@ class Main {
   void CheckOnNextSecond();
   void CheckAfterEdit();
   void ArmCheck(int milliseconds);
+  // The schedule from the computer's policy, the command line, the user's policy or the
+  // settings file, in this order; a schedule from policy is locked.
+  void LoadSchedule();
+  void LockPolicySchedule(bool code, bool days);
+  // What the countdown offers under the policy.
+  void ApplyCountdownPolicy();
   void ShowAttention();
+  // A tick while following the system service.
+  void FollowTick();
+  // "Stop" while following: the service's answer, and the end of the program if it agreed.
+  void StopFollowed();
   // The set minute has come: the action of the type, under the rule of its kind.
   void FireAction();
   void RunAction(int16_t type);
@@ -171,8 +191,15 @@ class Main {
   // place of the stored time until it has come or passed.
   std::optional<int64_t> postponedTo_;
   int16_t gintPostponements_ = 0;
+  SystemScheduler* following_ = nullptr;
   // The service run locked the schedule.
   bool gblnScheduleLocked_ = false;
+  std::string arguments_;
+  PolicyReader policyReader_;
+  Policy policy_;
+  // The time and action, or the days, come from the policy and are not stored.
+  bool gblnCodeFromPolicy_ = false;
+  bool gblnDaysFromPolicy_ = false;
 };
 
 }  // namespace duskline

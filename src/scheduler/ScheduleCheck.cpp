@@ -2,7 +2,6 @@
 // controls it reads) and the shut-down actions it fires: apart from the start-up code, so
 // that a build for size can keep this at full speed.
 #include <algorithm>
-#include <chrono>
 #include <optional>
 #include <string>
 
@@ -11,40 +10,11 @@
 #include "scheduler/ContinueOnError.h"
 #include "scheduler/Main.h"
 #include "scheduler/ScheduleCommand.h"
+#include "scheduler/ScheduleTime.h"
 
 namespace duskline {
 
 namespace {
-
-// The numeric value of a piece of the time text, as a 16-bit integer.
-int16_t TimeField(std::string_view text) {
-  return RoundToInt16(NumberFromText(text));
-}
-
-// The hour is read from the time text's first two characters, the minute from its last two.
-int16_t HourField(std::string_view text) {
-  return TimeField(text.substr(0, 2));
-}
-int16_t MinuteField(std::string_view text) {
-  return TimeField(text.size() <= 2 ? text : text.substr(text.size() - 2));
-}
-
-// Minute of the day in 16-bit arithmetic; raises 6 where 16 bits do not suffice.
-int32_t MinuteOfDay(int16_t hour, int16_t minute) {
-  const int32_t product = hour * 60;
-  if (product < -32768 || product > 32767) Raise(kErrOverflow);
-  const int32_t sum = product + minute;
-  if (sum < -32768 || sum > 32767) Raise(kErrOverflow);
-  return sum;
-}
-
-// Minutes since 1 January 1970 of a local date and time: unlike the minute of the day, the
-// count goes on across midnight, as a postponed occurrence may.
-int64_t CalendarMinute(const LocalTime& time) {
-  using namespace std::chrono;
-  const sys_days day{year{time.year} / time.month / time.day};
-  return int64_t{day.time_since_epoch().count()} * 1440 + time.hour * 60 + time.minute;
-}
 
 constexpr int kSecond = 1000;
 constexpr int kMinute = 60 * kSecond;
@@ -66,6 +36,11 @@ constexpr uint32_t kTokenPrivilegesSize = 16;
 }  // namespace
 
 void Main::tmrCheck_Timer() {
+  if (following_) {
+    FollowTick();
+    // Following reads the service's phase: its beat stays one second.
+    return ContinueOnError([&] { ArmCheck(kSecond); });
+  }
   ArmNextCheck(RunCheck());
 }
 
@@ -156,8 +131,36 @@ bool Main::RunCheck() {
   return warning;
 }
 
+void Main::FollowTick() {
+  std::string phase;
+  ContinueOnError([&] { phase = following_->Phase(); });
+  bool visible = false;
+  ContinueOnError([&] { visible = form_->Visible(); });
+  if (visible || (phase != "warning" && phase != "countdown")) {
+    // The wait ended: the action came, or somebody stopped or postponed it.
+    if (gblnAttentionShown_) PutAwayWarning();
+    return StopWarningAnimation();
+  }
+  if (phase == "warning") return StartWarningAnimation(1000, 2);
+  if (!gblnAttentionShown_) ContinueOnError([&] { ShowAttention(); });
+  gblnAttentionShown_ = true;
+  StartWarningAnimation(250, 3);
+  ContinueOnError([&] { platform_.tray.SetIconCode(2); });
+}
+
+void Main::StopFollowed() {
+  const std::string refusal = following_->Stop();
+  if (refusal.empty()) platform_.app.End();
+  platform_.windows.MessageBox(refusal, platform_.app.Title());
+}
+
 void Main::PostponeOccurrence() {
-  if (gblnScheduleLocked_ || gintPostponements_ >= kMaxPostponements) return;
+  if (following_) {
+    const std::string refusal = following_->Postpone();
+    if (!refusal.empty()) return platform_.windows.MessageBox(refusal, platform_.app.Title());
+    return PutAwayWarning();
+  }
+  if (gblnScheduleLocked_ || policy_.noPostpone || gintPostponements_ >= kMaxPostponements) return;
   const LocalTime now = platform_.clock.Now();
   int64_t occurrence = 0;
   if (postponedTo_) {
@@ -278,15 +281,17 @@ void Main::SendConsoleCountdown() {
   service.SendConsoleMessage(
       "System Information",
       ShutdownTypeName(cmbType().ListIndex()) + " will be activated in one minute.",
-      static_cast<uint32_t>(secondsLeft));
+      static_cast<uint32_t>(secondsLeft), !policy_.noStop);
 }
 
 void Main::ShowAttention() {
   if (!attention_) {
-    attention_ =
-        std::make_unique<Attention>(platform_, cmbType(), [this] { PostponeOccurrence(); });
+    Handler stop;
+    if (following_) stop = [this] { StopFollowed(); };
+    attention_ = std::make_unique<Attention>(
+        platform_, cmbType(), [this] { PostponeOccurrence(); }, std::move(stop));
   }
-  attention_->OfferPostpone(!gblnScheduleLocked_, gintPostponements_ < kMaxPostponements);
+  ApplyCountdownPolicy();
   attention_->Show();
 }
 
@@ -373,11 +378,14 @@ void Main::EnableShutdownPrivilege() {
   reportIfFailed("AdjustTokenPrivileges error==");
 }
 
+// A schedule from policy is the administrator's, not the user's: the file keeps the user's.
 void Main::SaveSchedule() {
-  const std::string command = ProduceScheduleCommand(txtTime().Text(), cmbType().ListIndex());
-  clsProfileINI profile(platform_.ini);
-  profile.WriteProfileText(ProfilePath(), kScheduleSection, kScheduleEntry, command);
-  if (gblnDaysChanged_) SaveDays();
+  if (!gblnCodeFromPolicy_) {
+    const std::string command = ProduceScheduleCommand(txtTime().Text(), cmbType().ListIndex());
+    clsProfileINI profile(platform_.ini);
+    profile.WriteProfileText(ProfilePath(), kScheduleSection, kScheduleEntry, command);
+  }
+  if (gblnDaysChanged_ && !gblnDaysFromPolicy_) SaveDays();
 }
 
 bool Main::IsChosenDay() const {

@@ -54,7 +54,7 @@ void Main::RunServiceCommands(const std::string& arguments) {
 
 void Main::ConsoleMessage_Answered(int answer) {
   // Cancel at the console is the countdown's Stop.
-  if (answer == kConsoleCancel) platform_.app.End();
+  if (answer == kConsoleCancel && !policy_.noStop) platform_.app.End();
 }
 
 void Main::ReportLoadError(const RuntimeError& error) {

@@ -30,6 +30,11 @@ std::string Main::ToolTipText() const {
   std::string text = ShutdownTypeName(cmbType().ListIndex()) + " at " + time;
   const DaySet days = ChosenDays();
   if (days != kEveryDay) text += ", " + DaysSummary(days);
+  if (gblnCodeFromPolicy_) {
+    text += " (set by your administrator)";
+  } else if (gblnDaysFromPolicy_) {
+    text += " (days set by your administrator)";
+  }
   return text;
 }
 

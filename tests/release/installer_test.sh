@@ -31,14 +31,14 @@ deb_installs() {
   local sudo="" home
   [ "$(id -u)" -eq 0 ] || sudo=sudo
   $sudo apt-get install -y -qq "$root/dist/duskline_1.1.0_amd64.deb" || fail "apt-get install"
-  trap "$sudo apt-get remove -y -qq duskline" EXIT
+  trap "$sudo apt-get purge -y -qq duskline" EXIT
   [ "$(command -v duskline)" = /usr/bin/duskline ] || fail "no /usr/bin/duskline"
   home=$(mktemp -d)
   local command
   command=$(sed -n 's/^Exec=//p' /usr/share/applications/duskline.desktop)
   HOME=$home XDG_CONFIG_HOME=$home/config DBUS_SESSION_BUS_ADDRESS=unix:path=$home/none \
     DBUS_SYSTEM_BUS_ADDRESS=unix:path=$home/none $command &
-  trap "kill $!; rm -rf $home; $sudo apt-get remove -y -qq duskline" EXIT
+  trap "kill $!; rm -rf $home; $sudo apt-get purge -y -qq duskline" EXIT
   for _ in $(seq 40); do
     xdotool search --onlyvisible --classname '^duskline$' >/dev/null && break
     sleep 0.5

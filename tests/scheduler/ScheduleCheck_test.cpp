@@ -61,13 +61,13 @@ TEST_F(ProgramTest, OneNotificationPerWarning) {
 // From session 0 the countdown also goes to the console; its Cancel is the countdown's Stop.
 TEST(SessionZero, TheConsoleSeesTheCountdownAndIsLoggedOff) {
   const std::string message =
-      "Message System Information: Logoff will be activated in one minute. 39";
+      "Message System Information: Logoff will be activated in one minute. 39 OK Cancel";
   // clang-format off
   const std::tuple<const char*, int, bool, Log, const char*> cases[] = {
       {"12:00 0", kConsoleCancel, true, Log{message}, nullptr},
       {"12:00 0", 32000, true, Log{message, "Logoff"}, nullptr},  // the time-out
       {"12:00 0", 0, false, Log{message, "Logoff"}, "ExitWindowsEx 4 4294967295"},  // refused
-      {"12:00 1", 1, true, Log{"Message System Information: Shutdown will be activated in one minute. 39"},
+      {"12:00 1", 1, true, Log{"Message System Information: Shutdown will be activated in one minute. 39 OK Cancel"},
        "ExitWindowsEx 5 4294967295"}};
   // clang-format on
   for (const auto& [command, answer, console, log, exit] : cases) {

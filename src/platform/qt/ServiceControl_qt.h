@@ -45,7 +45,7 @@ class SystemdService : public ServiceControl {
   void WriteEventLogEntry(int16_t eventType, int32_t eventId, const std::string& text) override;
   // The Windows console-session relay has no counterpart: a user service runs in the session.
   bool InSessionZero() override { return false; }
-  bool SendConsoleMessage(const std::string&, const std::string&, uint32_t) override {
+  bool SendConsoleMessage(const std::string&, const std::string&, uint32_t, bool) override {
     return false;
   }
   bool LogoffConsoleSession() override { return false; }

@@ -1,11 +1,15 @@
 // The program on Linux: the platform objects, the main window, then Qt's event loop.
 #include <QApplication>
 #include <QIcon>
+#include <cstdlib>
 
+#include "platform/Machine.h"
 #include "platform/Platform.h"
 #include "platform/qt/App_qt.h"
 #include "platform/qt/Backend_qt.h"
 #include "platform/qt/ClockWatch_qt.h"
+#include "platform/qt/Follow_qt.h"
+#include "platform/qt/PolicyFile_qt.h"
 #include "platform/qt/WindowSystem_qt.h"
 #include "scheduler/Main.h"
 
@@ -18,6 +22,11 @@ int main(int argc, char** argv) {
   // The windows take the icon the package installs, and the desktop finds the program's entry.
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("duskline")));
   QGuiApplication::setDesktopFileName(QStringLiteral("duskline"));
+  // Started by the autostart entry, the program follows the system service, or, where none
+  // runs, does nothing at all.
+  qt::BusScheduler scheduler;
+  const bool following = std::getenv(qt::kFollowVariable) != nullptr;
+  if (following && scheduler.Phase().empty()) return 0;
   const std::string programFolder = QCoreApplication::applicationDirPath().toStdString();
   qt::QtApp app(qt::FindSettingsFolder(programFolder), qt::JoinArguments(argc, argv));
   qt::QtWindowSystem windows;
@@ -38,8 +47,13 @@ int main(int argc, char** argv) {
   EventDispatcher events(unhandled);
   windows.SetLastResort(unhandled);
 
-  Platform platform{app, windows, clock, *ini, *api, *tray, *service, events};
+  // Why a policy file is ignored goes to the journal, as the program's other warnings.
+  qt::PolicyFile policy(qt::kPolicyFolder, [&service](const std::string& text) {
+    service->WriteEventLogEntry(kWarningEventType, kWarningEventId, text);
+  });
+  Platform platform{app, windows, clock, *ini, *api, *tray, *service, events, policy};
   Main main(platform);
+  if (following) main.Follow(scheduler);
   events.Raise([&] { main.Start(); });
   return windows.Run();
 }

@@ -306,9 +306,11 @@ class FakeService : public ServiceControl {
   }
   // The questions are not logged; the console calls are, and report `console`.
   bool InSessionZero() override { return sessionZero; }
-  bool SendConsoleMessage(const std::string& caption, const std::string& text,
-                          uint32_t seconds) override {
-    return Log("Message " + caption + ": " + text + " " + std::to_string(seconds)) && console;
+  bool SendConsoleMessage(const std::string& caption, const std::string& text, uint32_t seconds,
+                          bool offerCancel) override {
+    return Log("Message " + caption + ": " + text + " " + std::to_string(seconds) +
+               (offerCancel ? " OK Cancel" : " OK")) &&
+           console;
   }
   bool LogoffConsoleSession() override { return Log("Logoff") && console; }
   bool DisconnectConsoleSession() override { return Log("Disconnect") && console; }
@@ -343,6 +345,31 @@ class FakeIni : public IniFunctions {
   std::vector<std::string> log;
 };
 
+// Policy values in memory. Where names a value "HKLM\\Code" or "HKCU\\Code"; Set and Remove
+// raise Changed as a store's watch would.
+class FakePolicyStore : public PolicyStore {
+ public:
+  PolicyValue Read(PolicyScope scope, const std::string& name) const override {
+    auto it = values.find({scope, name});
+    return it == values.end() ? PolicyValue{} : it->second;
+  }
+  std::string Where(PolicyScope scope, const std::string& name) const override {
+    return (scope == PolicyScope::Machine ? "HKLM\\" : "HKCU\\") + name;
+  }
+  void Set(PolicyScope scope, const std::string& name, PolicyValue value) {
+    values[{scope, name}] = std::move(value);
+    if (Changed) Changed();
+  }
+  void Remove(PolicyScope scope, const std::string& name) {
+    values.erase({scope, name});
+    if (Changed) Changed();
+  }
+  static PolicyValue Text(std::string text) { return {PolicyValue::Kind::Text, std::move(text)}; }
+  static PolicyValue Number(uint32_t n) { return {PolicyValue::Kind::Number, {}, n}; }
+
+  std::map<std::pair<PolicyScope, std::string>, PolicyValue> values;
+};
+
 // Everything a form reaches, wired together. An error no handler traps is recorded, reported
 // in the standard message box and ends the program.
 struct FakePlatform {
@@ -355,7 +382,8 @@ struct FakePlatform {
   FakeTray tray;
   FakeService service;
   EventDispatcher events;
-  Platform platform{app, windows, clock, ini, api, tray, service, events};
+  FakePolicyStore policy;
+  Platform platform{app, windows, clock, ini, api, tray, service, events, policy};
 };
 
 }  // namespace duskline::fakes

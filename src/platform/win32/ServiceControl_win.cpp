@@ -75,6 +75,7 @@ struct ConsoleMessage {
   DWORD session;
   std::wstring caption, text;
   DWORD timeoutSeconds;
+  DWORD buttons;
 };
 
 DWORD WINAPI SendAndWait(LPVOID parameter) {
@@ -84,7 +85,7 @@ DWORD WINAPI SendAndWait(LPVOID parameter) {
   if (send != nullptr &&
       send(WTS_CURRENT_SERVER_HANDLE, message->session, message->caption.data(),
            static_cast<DWORD>(message->caption.size() * sizeof(wchar_t)), message->text.data(),
-           static_cast<DWORD>(message->text.size() * sizeof(wchar_t)), MB_OKCANCEL,
+           static_cast<DWORD>(message->text.size() * sizeof(wchar_t)), message->buttons,
            message->timeoutSeconds, &response, TRUE)) {
     PostMessageW(message->window, ServiceHost::kConsoleMessage, response, 0);
   }
@@ -513,11 +514,12 @@ bool ServiceHost::InSessionZero() {
 }
 
 bool ServiceHost::SendConsoleMessage(const std::string& caption, const std::string& text,
-                                     uint32_t timeoutSeconds) {
+                                     uint32_t timeoutSeconds, bool offerCancel) {
   const DWORD session = ActiveConsoleSession();
   if (session == kNoSession) return false;
   auto message = std::make_unique<ConsoleMessage>(
-      ConsoleMessage{window_, session, Wide(caption), Wide(text), timeoutSeconds});
+      ConsoleMessage{window_, session, Wide(caption), Wide(text), timeoutSeconds,
+                     static_cast<DWORD>(offerCancel ? MB_OKCANCEL : MB_OK)});
   HANDLE thread = CreateThread(nullptr, 0, &SendAndWait, message.get(), 0, nullptr);
   if (thread == nullptr) return false;
   message.release();  // the thread's now

@@ -109,7 +109,7 @@ class ServiceHost : public ServiceControl {
   void WriteEventLogEntry(int16_t eventType, int32_t eventId, const std::string& text) override;
   bool InSessionZero() override;
   bool SendConsoleMessage(const std::string& caption, const std::string& text,
-                          uint32_t timeoutSeconds) override;
+                          uint32_t timeoutSeconds, bool offerCancel) override;
   bool LogoffConsoleSession() override;
   bool DisconnectConsoleSession() override;
   std::string WritableByUsers() override;

@@ -58,7 +58,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   EventDispatcher events(unhandled);
   windows.SetLastResort(unhandled);
 
-  Platform platform{app, windows, clock, *ini, api, *tray, *service, events};
+  NoPolicy policy;
+  Platform platform{app, windows, clock, *ini, api, *tray, *service, events, policy};
   Main main(platform);
   events.Raise([&] { main.Start(); });
   return windows.Run();

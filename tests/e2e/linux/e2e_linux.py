@@ -69,14 +69,14 @@ def calls(log):
             if not re.match(r"\S+ (Add|Get |GetAll |Set |emit )", line)]
 
 
-def start(*arguments, fake_time=None, env=(), prefix=()):
+def start(*arguments, fake_time=None, env=(), prefix=(), executable=None):
     global program
     env = dict(ENV, **dict(env))
     if fake_time:  # libfaketime itself: faketime's wrapper would be a process in between
         env.update(FAKETIME="@2026-12-07 " + fake_time, NO_FAKE_STAT="1",
                    FAKETIME_DONT_FAKE_MONOTONIC="1", LD_PRELOAD="/usr/lib/%s/faketime/"
                    "libfaketimeMT.so.1" % sysconfig.get_config_var("MULTIARCH"))
-    program = subprocess.Popen([*prefix, PROGRAM, *arguments], cwd=DIR, env=env, stdout=LOG,
+    program = subprocess.Popen([*prefix, executable or PROGRAM, *arguments], cwd=DIR, env=env, stdout=LOG,
                                stderr=subprocess.STDOUT)
 
 
@@ -167,34 +167,19 @@ def service(logind):
     assert text == UNIT % PROGRAM.replace("$", "$$").replace("%", "%%"), "unit %r" % text
 
     # The journal's socket is ours, bound over /run in a mount namespace of the program's own.
-    os.makedirs(DIR + "/run/systemd/journal")
-    journal, notify = (socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM) for _ in range(2))
-    journal.bind(DIR + "/run/systemd/journal/socket")
-    notify.bind(DIR + "/notify")
-    journal.settimeout(20), notify.settimeout(20)
+    log = Journal("duskline")
     unshare = ["unshare", "--mount"] + ([] if os.geteuid() == 0 else ["--map-root-user"])
     start(env={"NOTIFY_SOCKET": DIR + "/notify", "INVOCATION_ID": "0" * 32},
           prefix=[*unshare, "sh", "-c", 'mount --bind "$0" /run && exec "$@"', DIR + "/run"])
-
-    def entry():  # the program's next entry in the journal's native protocol
-        while True:
-            lines = journal.recv(65536).decode().split("\n")
-            fields = dict(line.split("=", 1) for line in lines if "=" in line)
-            if fields.get("SYSLOG_IDENTIFIER") == "duskline":
-                return fields["MESSAGE"], fields["PRIORITY"], fields.get("DUSKLINE_EVENT_ID")
-
-    def notified(state):
-        while state not in notify.recv(4096).decode().split("\n"):
-            pass
-        return True
-
-    assert notified("READY=1") and entry() == ("Service started", "6", "110"), "not started"
+    started = log.notified("READY=1") and log.fields()
+    assert (started["MESSAGE"], started["PRIORITY"], started["DUSKLINE_EVENT_ID"]) == (
+        "Service started", "6", "110"), "not started"
     wait(lambda: not shown("Duskline"), "main window hidden by the service run", 10)
     for sent, text in ((signal.SIGUSR1, "paused"), (signal.SIGUSR2, "continued")):
         program.send_signal(sent)
-        assert entry()[0] == "Service " + text, "no entry 'Service %s'" % text
+        assert log.entry() == "Service " + text, "no entry 'Service %s'" % text
     program.send_signal(signal.SIGTERM)
-    assert notified("STOPPING=1") and entry()[0] == "Service stopped", "not stopped"
+    assert log.notified("STOPPING=1") and log.entry() == "Service stopped", "not stopped"
     program.wait(10)
     switch("-uninstall")
     assert not os.path.exists(unit), "the unit file is still there"
@@ -205,8 +190,220 @@ def service(logind):
         'DisableUnitFiles ["duskline.service"] False', "Reload"], "systemd calls"
 
 
-def main(scenario, source):
-    global ENV, LOG, PROGRAM
+PROPS, SESSION = "org.freedesktop.DBus.Properties", LOGIND + ".Session"
+SCHEDULER = "Duskline.Scheduler1"
+
+
+class Journal:
+    """Our journal's and service manager's sockets, for a program that a mount namespace of its
+    own binds to them."""
+
+    def __init__(self, identifier):
+        os.makedirs(DIR + "/run/systemd/journal", exist_ok=True)
+        self.identifier = identifier
+        self.journal, self.notify = (socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+                                     for _ in range(2))
+        self.journal.bind(DIR + "/run/systemd/journal/socket")
+        self.notify.bind(DIR + "/notify")
+        self.journal.settimeout(20), self.notify.settimeout(20)
+
+    def fields(self):  # the program's next entry in the journal's native protocol
+        while True:
+            lines = self.journal.recv(65536).decode().split("\n")
+            fields = dict(line.split("=", 1) for line in lines if "=" in line)
+            if fields.get("SYSLOG_IDENTIFIER") == self.identifier:
+                return fields
+
+    def entry(self):
+        return self.fields()["MESSAGE"]
+
+    def notified(self, state):
+        while state not in self.notify.recv(4096).decode().split("\n"):
+            pass
+        return True
+
+
+class System(Journal):
+    """The system service as an ordinary process: /etc/duskline a folder of ours, bound in a
+    mount namespace of its own, and our journal and notify sockets."""
+
+    def __init__(self):
+        super().__init__("duskline-system")
+        self.policy = DIR + "/policy/policy.ini"
+        for folder in ("policy", "up", "work"):
+            os.makedirs(DIR + "/" + folder, exist_ok=True)
+
+    def write(self, text, mode=0o644, owner=0):
+        with open(self.policy + ".new", "w") as f:
+            f.write(text)
+        os.chown(self.policy + ".new", owner, -1)
+        os.chmod(self.policy + ".new", mode)
+        os.rename(self.policy + ".new", self.policy)  # as editors and package managers do
+
+    def start(self, fake_time, *warnings):
+        start(fake_time=fake_time, env={"NOTIFY_SOCKET": DIR + "/notify"}, prefix=etc_and_run(),
+              executable=SYSTEM)
+        assert [self.entry() for _ in warnings] == list(warnings), "warnings"
+        assert self.notified("READY=1") and self.entry() == "Service started", "not started"
+
+    def stop(self):
+        program.send_signal(signal.SIGTERM)
+        entry = self.notified("STOPPING=1") and self.entry()
+        assert entry == "Service stopped", "not stopped: %r" % entry
+        program.wait(10)
+
+    def get(self, name):
+        return self.request("Get", SCHEDULER, name, interface=PROPS)
+
+    def request(self, method, *arguments, interface=SCHEDULER):
+        """Calls the method as this process; its answer, or the D-Bus error's text."""
+        scheduler = dbus.SystemBus().get_object(SCHEDULER, "/Duskline/Scheduler1")
+        try:
+            return scheduler.get_dbus_method(method, interface)(*arguments)
+        except dbus.exceptions.DBusException as refusal:
+            return refusal.get_dbus_message()
+
+
+def etc_and_run():
+    """A mount namespace in which /etc/duskline is our folder policy/ and /run is our run/."""
+    unshare = ["unshare", "--mount"] + ([] if os.geteuid() == 0 else ["--map-root-user"])
+    return [*unshare, "sh", "-c", 'mount -t overlay overlay -o "lowerdir=/etc,upperdir=$0/up,'
+            'workdir=$0/work" /etc && mkdir -p /etc/duskline && mount --bind "$0/policy" '
+            '/etc/duskline && mount --bind "$0/run" /run && exec "$@"', DIR]
+
+
+def sessions(logind):
+    """Two graphical sessions and a text login of this user, and a login screen."""
+    for session, kind, klass in (("c1", "x11", "user"), ("c2", "wayland", "user"),
+                                 ("c3", "tty", "user"), ("c4", "x11", "greeter")):
+        if session != "c1":
+            logind.AddSession(session, "seat0", os.getuid(), "user", True, dbus_interface=MOCK)
+        record = dbus.SystemBus().get_object(LOGIND, "/org/freedesktop/login1/session/" + session)
+        for name, value in (("Type", kind), ("Class", klass)):
+            record.Set(SESSION, name, value, dbus_interface=PROPS)
+
+
+def system_actions(logind):
+    """Each type at the set minute: log-off and lock for the graphical sessions alone, the others
+    with interactive false; the journal names each with its result."""
+    sessions(logind)
+    system = System()
+    for index, expected, entry in (
+            ("0", ['TerminateSession "c1"', 'TerminateSession "c2"'],
+             "Logoff at 22:30: 2 graphical sessions ended"),
+            *((str(index), [method + " False"], name + " at 22:30: carried out")
+              for index, method, name in ((1, "Halt", "Shutdown"), (2, "PowerOff", "Power Off"),
+                                          (3, "Reboot", "Restart"), (4, "Suspend", "Sleep"),
+                                          (5, "Hibernate", "Hibernate"))),
+            ("6", ['LockSession "c1"', 'LockSession "c2"'],
+             "Lock at 22:30: 2 graphical sessions locked")):
+        system.write("[Command]\nCode=22:30 %s\n" % index)
+        done = len(calls(DIR + "/logind.log"))
+        system.start("22:29:58")
+        assert system.entry() == entry, "journal"
+        record = [c for c in calls(DIR + "/logind.log")[done:] if c != "ListSessions"]
+        print("type %s: %r" % (index, record))
+        assert record == expected, "calls %r" % record
+        system.stop()
+
+
+def system_bus(logind):
+    """The interface: properties and signals; Stop and Postpone only from a graphical session,
+    and Stop never under NoStop (a granted Stop: in follow)."""
+    sessions(logind)
+    system = System()
+    monitor = subprocess.Popen(["dbus-monitor", "--system", "interface='%s'" % SCHEDULER],
+                               stdout=subprocess.PIPE, text=True)
+    children.append(monitor)
+    system.write("[Command]\nCode=22:30 0\nDays=Mon Tue\n")
+    system.start("22:24:58")
+    assert (system.get("Schedule"), system.get("Days"), system.get("NextAction")) == (
+        "22:30 0", "Mon Tue", "2026-12-07 22:30"), "properties"
+    wait(lambda: system.get("Phase") == "warning", "warning", 10)
+    for session in ("c3", "c1"):  # the caller at a text login, then at the desktop
+        logind.AddMethod(LOGIND + ".Manager", "GetSessionByPID", "u", "o",
+                         'ret = "/org/freedesktop/login1/session/%s"' % session, dbus_interface=MOCK)
+        if session == "c3":
+            assert system.request("Stop").startswith("Only a user at an active graphical")
+    assert system.request("Postpone") is None and system.get("NextAction") == "2026-12-07 22:40"
+    assert system.entry() == "Postponed from a user's session to 22:40.", "Postpone"
+    system.stop()
+    for line in monitor.stdout:
+        if "member=WarningBegan" in line:
+            break
+    system.write("[Command]\nCode=22:30 0\n[Policy]\nNoStop=1\n")
+    system.start("22:29:50")
+    assert system.get("NoStop") and system.get("Phase") == "countdown", "countdown"
+    assert system.request("Stop") == "The administrator does not allow this.", "NoStop"
+    assert system.entry().startswith("Logoff at 22:30"), "the action under NoStop"
+    system.stop()
+
+
+def system_policy(logind):
+    """Only a file that root alone can change counts, each change applies within seconds, and a
+    malformed value is ignored with one entry; the user's program takes the policy over its own
+    file and never writes it there."""
+    system = System()
+    system.write("[Command]\nCode=22:30 0\n", owner=65534)
+    ignored = "; the policy in it is ignored."
+    system.start("12:00:00", "/etc/duskline/policy.ini is not owned by root" + ignored)
+    assert system.get("Schedule") == "", "a file of another owner counts"
+    system.write("[Command]\nCode=22:30 0\nDays=Mon Funday\n")  # renamed over the old file
+    assert system.entry().startswith('The policy value /etc/duskline/policy.ini [Command] Days = '
+                                     '"Mon Funday" is not days of the week'), "malformed"
+    wait(lambda: system.get("Schedule") == "22:30 0", "the new file", 5)
+    os.chmod(system.policy, 0o666)
+    assert system.entry() == "/etc/duskline/policy.ini can be changed by users other than root" \
+        + ignored, "mode"
+    wait(lambda: system.get("Schedule") == "", "ignored file", 5)
+    os.chmod(system.policy, 0o644)
+    assert "[Command] Days" in system.entry(), "a malformed value back is told again"
+    os.chmod(DIR + "/policy", 0o777)
+    assert system.entry() == "/etc/duskline can be changed by users other than root" + ignored
+    os.chmod(DIR + "/policy", 0o755)
+    assert "[Command] Days" in system.entry(), "a malformed value back is told again"
+    with open(system.policy, "a") as f:  # changed in place
+        f.write("[Policy]\nNoPostpone=1\n")
+    wait(lambda: system.get("NoPostpone") and system.get("Schedule") == "22:30 0", "edit", 5)
+    system.stop()
+    ini = os.path.join(os.path.dirname(PROGRAM), "Vesperon.ini")
+    with open(ini, "w", newline="") as f:
+        f.write(INI)  # 22:30, power off
+    start(fake_time="22:29:57", prefix=etc_and_run())
+    wait(lambda: len(calls(DIR + "/logind.log")) >= 2, "the policy's log-off")
+    assert calls(DIR + "/logind.log") == ["GetSessionByPID %d" % program.pid, "Terminate"]
+    assert open(ini, newline="").read() == INI, "the policy was written into Vesperon.ini"
+
+
+def follow(logind):
+    """A user's program following the service: its countdown's Stop reaches the service and
+    nothing happens; under NoStop the countdown has no Stop and the sessions end."""
+    global program
+    sessions(logind)
+    system = System()
+    for no_stop in (False, True):
+        system.write("[Command]\nCode=22:30 0\n" + "[Policy]\nNoStop=1\n" * no_stop)
+        done = len(calls(DIR + "/logind.log"))
+        system.start("22:29:50")
+        children.append(service := program)
+        start(fake_time="22:29:50", env={"DUSKLINE_FOLLOW": "1"}, prefix=etc_and_run())
+        click(window("System Information"), 4680, 1612, 1807)  # Stop, where it is shown
+        assert system.entry() == ("Logoff at 22:30: 2 graphical sessions ended" if no_stop else
+                                  "Stopped from a user's session: nothing happens at 22:30.")
+        if not no_stop:
+            program.wait(10)  # Stop ends the program, as ever
+            time.sleep(12)  # past the set minute
+        ended = [c for c in calls(DIR + "/logind.log")[done:] if "Terminate" in c]
+        print("NoStop=%d: %r" % (no_stop, ended))
+        assert ended == ['TerminateSession "c1"', 'TerminateSession "c2"'] * no_stop, "ended"
+        program.kill()
+        program = service
+        system.stop()
+
+
+def main(scenario, source, system=None):
+    global ENV, LOG, PROGRAM, SYSTEM
+    SYSTEM = system
     # Portable use: a folder of the program's own, whose name needs quoting in a unit.
     os.makedirs(DIR + "/bin dir$%x")
     PROGRAM = shutil.copy(os.path.abspath(source), DIR + "/bin dir$%x")
@@ -233,7 +430,8 @@ def main(scenario, source):
         ("GetSessionByPID", "u", "o", 'ret = "/org/freedesktop/login1/session/c1"'),
         ("Halt", "b", "", "")], dbus_interface=MOCK)
     try:
-        {f.__name__: f for f in (startup_and_stop, actions, service)}[scenario](logind)
+        {f.__name__: f for f in (startup_and_stop, actions, service, system_actions,
+                                   system_bus, system_policy, follow)}[scenario](logind)
     except (AssertionError, OSError, subprocess.TimeoutExpired) as failure:
         print("FAILED: %r\nthe program's output:\n%s" % (failure, open(LOG.name).read()))
         return 1

@@ -1,0 +1,196 @@
+// The administrator's policy: which schedule wins, what a malformed value does, a change while
+// the program runs, and a countdown without "Stop" or "Postpone". The settings file is never
+// written with a schedule from policy.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "support/ProgramRun.h"
+
+namespace duskline {
+namespace {
+
+using fakes::FakePolicyStore;
+constexpr PolicyScope kMachine = PolicyScope::Machine;
+constexpr PolicyScope kUser = PolicyScope::User;
+
+TEST(PolicyFormat, SchedulesAndDaysAsAnInstallerTakesThem) {
+  for (const char* good : {"00:00 0", "23:59 6", "22:30 1"})
+    EXPECT_TRUE(IsWellFormedSchedule(good));
+  for (const char* bad : {"24:00 1", "12:60 1", "12:00 7", "2:30 1", "12:30  1", "12.30 1",
+                          "12:30 1 ", " 12:30 1", "12:3a 1", "12:30 -1", ""})
+    EXPECT_FALSE(IsWellFormedSchedule(bad)) << bad;
+  const std::pair<const char*, std::optional<DaySet>> days[] = {
+      {"Mon", 0x01},     {"Mon Tue Wed Thu Fri", 0x1F},
+      {"Sat Sun", 0x60}, {"Mon Tue Wed Thu Fri Sat Sun", kEveryDay},
+      {"Tue Mon", {}},   {"Mon Mon", {}},
+      {"mon", {}},       {"Mon  Tue", {}},
+      {"Mon ", {}},      {" Mon", {}},
+      {"Monday", {}},    {"", {}}};
+  for (const auto& [text, set] : days) EXPECT_EQ(WellFormedDays(text), set) << text;
+}
+
+// Computer's policy, command line, user's policy, settings file, default: in this order.
+TEST(PolicyPrecedence, TheComputerBeatsTheCommandLineWhichBeatsTheUser) {
+  struct Case {
+    const char *machine, *user, *arguments, *time;
+    int type;
+    bool locked;
+    int warnings;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {nullptr,   nullptr,   "",        "07:30", 1, false, 0},  // the file's
+      {nullptr,   "21:00 0", "",        "21:00", 0, true,  0},
+      {"22:30 2", "21:00 0", "",        "22:30", 2, true,  0},
+      {nullptr,   "21:00 0", "06:00 1", "06:00", 1, false, 0},
+      {"22:30 2", nullptr,   "06:00 1", "22:30", 2, true,  1},  // the command line ignored
+      {"25:00 2", "21:00 0", "",        "21:00", 0, true,  1},  // malformed: absent
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    ProgramRun run;
+    run.fake_.ini.entries[kIni + " [Command] Code"] = "07:30 1";
+    run.fake_.ini.entries[kIni + " [Command] Days"] = "Mon Tue";
+    if (c.machine) run.fake_.policy.values[{kMachine, "Code"}] = FakePolicyStore::Text(c.machine);
+    if (c.user) run.fake_.policy.values[{kUser, "Code"}] = FakePolicyStore::Text(c.user);
+    run.Start(c.arguments, 10, 0);
+    const std::string label = std::string(c.arguments) + "/" + (c.machine ? c.machine : "-");
+    EXPECT_EQ(run.Window().Text("txtTime").text, c.time) << label;
+    EXPECT_EQ(run.Window().List("cmbType").index, c.type) << label;
+    EXPECT_EQ(run.Window().Text("txtTime").Enabled(), !c.locked) << label;
+    EXPECT_EQ(run.Window().ToggleNamed("chkDay", 0).Enabled(), !c.locked) << label;
+    // A schedule from policy or the command line applies every day.
+    EXPECT_EQ(run.main_.ChosenDays(), c.locked || *c.arguments ? kEveryDay : 0x03) << label;
+    EXPECT_EQ(run.main_.ToolTipText().ends_with(" (set by your administrator)"), c.locked);
+    EXPECT_EQ(std::ranges::count_if(run.fake_.service.log,
+                                    [](const std::string& e) { return e.starts_with("Event"); }),
+              c.warnings)
+        << label;
+  }
+  ProgramRun run;
+  run.fake_.policy.values[{kMachine, "Code"}] = FakePolicyStore::Text("22:30 2");
+  run.Start("06:00 1", 10, 0);
+  EXPECT_EQ(run.fake_.service.log.back(),
+            "Event 2 111 The schedule on the command line (06:00 1) is ignored: the computer's "
+            "policy sets 22:30 2.");
+}
+
+TEST(PolicyPrecedence, DaysFromPolicyLockTheTogglesOnly) {
+  ProgramRun run;
+  run.fake_.ini.entries[kIni + " [Command] Code"] = "07:30 1";
+  run.fake_.policy.values[{kUser, "Days"}] = FakePolicyStore::Text("Sat Sun");
+  run.Start("", 10, 0);
+  EXPECT_EQ(run.main_.ChosenDays(), 0x60);
+  EXPECT_FALSE(run.Window().ToggleNamed("chkDay", 5).Enabled());
+  EXPECT_TRUE(run.Window().Text("txtTime").Enabled());
+  EXPECT_EQ(run.main_.ToolTipText(),
+            "Shutdown at 07:30, Sat, Sun (days set by your administrator)");
+  run.Window().Text("txtTime").SetText("08:00");
+  run.Window().Text("txtTime").LostFocus();
+  EXPECT_EQ(run.fake_.ini.log, Log{kIni + " [Command] Code=08:00 1"}) << "the time, not the days";
+}
+
+// Each malformed value is one warning naming it; the same value read again says nothing more.
+TEST_F(ProgramTest, AMalformedValueIsIgnoredWithOneEntryNamingIt) {
+  const std::tuple<const char*, PolicyValue, std::string> cases[] = {
+      {"Code", FakePolicyStore::Number(1),
+       "HKLM\\Code = 1 is not a schedule: HH:MM, a blank and an action 0 to 6, such as 22:30 1"},
+      {"Days", FakePolicyStore::Text("Mon,Tue"),
+       "HKLM\\Days = \"Mon,Tue\" is not days of the week: Mon Tue Wed Thu Fri Sat Sun, in this "
+       "order, one blank between two"},
+      {"NoStop", FakePolicyStore::Number(2), "HKLM\\NoStop = 2 is not 0 or 1"},
+      {"NoPostpone", FakePolicyStore::Text("yes"), "HKLM\\NoPostpone = \"yes\" is not 0 or 1"},
+      {"NoStop", PolicyValue{PolicyValue::Kind::Unreadable, {}, 0},
+       "HKLM\\NoStop cannot be read or is of the wrong type"}};
+  fake_.ini.entries[kIni + " [Command] Code"] = "07:30 1";
+  Start("", 10, 0);
+  for (const auto& [name, value, text] : cases) {
+    fake_.service.log.clear();
+    fake_.policy.Set(kMachine, name, value);
+    fake_.policy.Changed();
+    EXPECT_EQ(fake_.service.log, Log{"Event 2 111 The policy value " + text + "; it is ignored."});
+    EXPECT_EQ(main_.policy(), Policy{}) << name;
+    fake_.policy.Remove(kMachine, name);
+  }
+  fake_.policy.Set(kMachine, "Code", FakePolicyStore::Text("7:30 1"));
+  fake_.policy.Set(kMachine, "Code", FakePolicyStore::Text("22:00 1"));  // well-formed again
+  fake_.policy.Set(kMachine, "Code", FakePolicyStore::Text("7:30 1"));
+  EXPECT_EQ(std::ranges::count_if(fake_.service.log,
+                                  [](const std::string& e) { return e.find("7:30") != e.npos; }),
+            2);
+  EXPECT_EQ(Window().Text("txtTime").text, "07:30");
+  EXPECT_FALSE(ended_);
+}
+
+// Written while the program runs, the computer's Code moves the action to its minute and locks
+// the schedule; the settings file is not written, also not in the last minute. Removed, the
+// file's schedule is back and editable.
+TEST_F(ProgramTest, APolicyChangeAppliesAtOnceAndNeverReachesTheFile) {
+  fake_.ini.entries[kIni + " [Command] Code"] = "12:00 0";
+  Start("", 11, 50, 0);
+  Window().ClickOn("cmdHide");
+  Seconds(5);
+  fake_.policy.Set(kMachine, "Code", FakePolicyStore::Text("11:55 1"));
+  EXPECT_EQ(Window().Text("txtTime").text, "11:55");
+  EXPECT_FALSE(Window().List("cmbType").Enabled());
+  EXPECT_EQ(fake_.tray.log.back(), "Tip Shutdown at 11:55 (set by your administrator)");
+  Window().Text("txtTime").LostFocus();
+  Window().List("cmbType").LostFocus();
+  Seconds(60 * 4);  // 11:54: the last minute
+  EXPECT_TRUE(Window("Attention").Visible());
+  Seconds(60);
+  EXPECT_EQ(fake_.api.log.back(), "ExitWindowsEx 5 4294967295");
+  EXPECT_EQ(fake_.ini.log, Log{});
+
+  fake_.policy.Remove(kMachine, "Code");
+  EXPECT_EQ(Window().Text("txtTime").text, "12:00");
+  EXPECT_TRUE(Window().Text("txtTime").Enabled() && Window().List("cmbType").Enabled());
+  EXPECT_EQ(main_.ToolTipText(), "Logoff at 12:00");
+  Window().Text("txtTime").LostFocus();
+  EXPECT_EQ(fake_.ini.log, Log{kIni + " [Command] Code=12:00 0"});
+}
+
+TEST_F(ProgramTest, TheServiceRunStaysLockedWhenThePolicyGoes) {
+  fake_.policy.values[{kMachine, "Code"}] = FakePolicyStore::Text("12:00 1");
+  Start("", 10, 0);
+  bool accepted = false;
+  fake_.service.ServiceStarted(accepted);
+  fake_.policy.Remove(kMachine, "Code");
+  EXPECT_EQ(Window().Text("txtTime").text, "00:00");
+  EXPECT_FALSE(Window().Text("txtTime").Enabled() || Window().ToggleNamed("chkDay", 0).Enabled());
+}
+
+// NoStop and NoPostpone take the buttons out of the countdown, also of one already open, and
+// out of the message to the console session, whose Cancel then stops nothing.
+TEST_F(ProgramTest, NoStopAndNoPostponeTakeTheirButtonsAway) {
+  fake_.service.sessionZero = true;
+  Start("12:00 4", 11, 58, 59);
+  Window().ClickOn("cmdHide");
+  Seconds(2);
+  Control& stop = Window("Attention").ControlNamed("cmdStop");
+  Control& postpone = Window("Attention").ControlNamed("cmdPostpone");
+  ASSERT_TRUE(stop.Visible() && postpone.Visible());
+  fake_.policy.Set(kUser, "NoStop", FakePolicyStore::Number(1));
+  fake_.policy.Set(kMachine, "NoPostpone", FakePolicyStore::Text("1"));
+  EXPECT_FALSE(stop.Visible() || postpone.Visible());
+  Window("Attention").ClickOn("cmdPostpone");
+  Window("Attention").ClickOn("cmdStop");
+  fake_.service.ConsoleAnswered(kConsoleCancel);
+  EXPECT_EQ(main_.ToolTipText(), "Sleep at 12:00");
+  Seconds(60);
+  EXPECT_EQ(std::ranges::count(fake_.api.log, "SetSuspendState 0 0 0"), 1);
+
+  fake_.clock.Sleep((24 * 3600 - 62) * 1000LL);  // the next day's last minute
+  Seconds(2);
+  EXPECT_EQ(std::ranges::count(fake_.service.log,
+                               "Message System Information: Sleep will be "
+                               "activated in one minute. 60 OK"),
+            1);
+  fake_.policy.Set(kUser, "NoStop", FakePolicyStore::Number(0));
+  EXPECT_TRUE(stop.Visible());
+  EXPECT_FALSE(postpone.Visible());
+}
+
+}  // namespace
+}  // namespace duskline

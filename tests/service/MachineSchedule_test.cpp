@@ -1,0 +1,140 @@
+// The system service's schedule on a fake clock: phases, the action for every session, and
+// the users' requests against the policy.
+#include "service/MachineSchedule.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/test/Fakes.h"
+#include "scheduler/ScheduleCommand.h"
+
+namespace duskline {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+struct FakeMachine : Machine {
+  std::string Carry(MachineAction action, int& count) override {
+    carried.push_back(action);
+    count = 2;
+    return refusal;
+  }
+  void WriteEventLogEntry(int16_t type, int32_t, const std::string& text) override {
+    journal.push_back(std::to_string(type) + " " + text);
+  }
+  std::vector<MachineAction> carried;
+  Texts journal;
+  std::string refusal;
+};
+
+const SessionInfo kDesk{"x11", "user", true};
+
+class MachineScheduleTest : public ::testing::Test {
+ protected:
+  // Monday 1 January 2024, from 11:54:30, a tick a second up to the given second of the day.
+  void Run(MachinePolicy policy, int untilHour, int untilMinute, int untilSecond = 0) {
+    schedule.SetPolicy(policy);
+    TickUntil(untilHour, untilMinute, untilSecond);
+  }
+  void TickUntil(int hour, int minute, int second = 0) {
+    while (clock.Now().hour * 3600 + clock.Now().minute * 60 + clock.Now().second <
+           hour * 3600 + minute * 60 + second) {
+      schedule.Tick();
+      clock.Advance(1000);
+    }
+  }
+  fakes::FakeClock clock;
+  FakeMachine machine;
+  MachineSchedule schedule{clock, machine};
+  std::vector<Phase> phases;
+  void SetUp() override {
+    clock.start = {2024, 1, 1, 11, 54, 30};
+    schedule.PhaseChanged = [this](Phase phase) { phases.push_back(phase); };
+  }
+};
+
+TEST_F(MachineScheduleTest, WarnsCountsDownAndActsOnceForEverySession) {
+  Run({"12:00", kLogoff, 1}, 11, 54, 31);  // on Mondays
+  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 1, 12, 0, 0}));
+  TickUntil(11, 55, 1);
+  EXPECT_EQ(schedule.phase(), Phase::kWarning);
+  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 1, 12, 0, 0}));
+  TickUntil(11, 59, 1);
+  EXPECT_EQ(schedule.phase(), Phase::kCountdown);
+  TickUntil(12, 1);
+  EXPECT_EQ(machine.carried, std::vector{MachineAction::kEndSessions});
+  EXPECT_EQ(phases, (std::vector{Phase::kWarning, Phase::kCountdown, Phase::kIdle}));
+  EXPECT_EQ(machine.journal, Texts{"4 Logoff at 12:00: 2 graphical sessions ended"});
+  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 8, 12, 0, 0}));
+}
+
+TEST_F(MachineScheduleTest, TypesMapToActionsAndOthersEndTheSessions) {
+  using enum MachineAction;
+  const std::vector<MachineAction> expected{kEndSessions, kEndSessions,  kHalt,
+                                            kPowerOff,    kReboot,       kSuspend,
+                                            kHibernate,   kLockSessions, kEndSessions};
+  for (int16_t type = -1; type <= 7; ++type) EXPECT_EQ(ActionOfType(type), expected[type + 1]);
+}
+
+TEST_F(MachineScheduleTest, OtherDaysAndTimesTheClockNeverShowsStayIdle) {
+  Run({"12:00", kLogoff, 0x7E}, 12, 1);  // not on Mondays
+  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 2, 12, 0, 0}));
+  for (const char* never : {"25:00", "12:60"}) {
+    schedule.SetPolicy(MachinePolicy{never, kLogoff});
+    TickUntil(12, 2);
+    EXPECT_EQ(schedule.NextAction(), std::nullopt) << never;
+  }
+  EXPECT_TRUE(phases.empty());
+  EXPECT_TRUE(machine.carried.empty());
+}
+
+TEST_F(MachineScheduleTest, OnlyAnActiveGraphicalSessionMayStopAndOnlyWhenDue) {
+  schedule.SetPolicy(MachinePolicy{"12:00", kLogoff});
+  EXPECT_EQ(schedule.Stop(kDesk), Refusal::kNothingPending);
+  TickUntil(11, 59, 10);
+  EXPECT_EQ(schedule.Stop(std::nullopt), Refusal::kNoSession);
+  for (SessionInfo caller :
+       {SessionInfo{"tty", "user", true}, {"wayland", "greeter", true}, {"x11", "user", false}})
+    EXPECT_EQ(schedule.Stop(caller), Refusal::kNoSession);
+  EXPECT_EQ(schedule.Stop(SessionInfo{"wayland", "user", true}), Refusal::kNone);
+  EXPECT_EQ(schedule.phase(), Phase::kIdle);
+  TickUntil(12, 1);
+  EXPECT_TRUE(machine.carried.empty());
+  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 2, 12, 0, 0}));
+}
+
+TEST_F(MachineScheduleTest, TheComputersPolicyForbidsStopAndPostponeAndARefusalIsAnError) {
+  machine.refusal = "Access denied";
+  Policy policy{PolicySetting<std::string>{"12:00 0", PolicyScope::User}, {}, true, true};
+  EXPECT_EQ(MachinePolicyOf(policy), std::nullopt) << "a user's policy binds the computer";
+  policy.code->scope = PolicyScope::Machine;
+  Run(MachinePolicyOf(policy).value(), 11, 59, 10);
+  EXPECT_EQ(schedule.Stop(kDesk), Refusal::kPolicy);
+  EXPECT_EQ(schedule.Postpone(kDesk), Refusal::kPolicy);
+  TickUntil(12, 0, 1);
+  EXPECT_EQ(machine.journal, Texts{"109 Logoff at 12:00 was refused: Access denied"});
+}
+
+TEST_F(MachineScheduleTest, PostponesTenMinutesThreeTimes) {
+  Run({"12:00", kLock}, 11, 59, 10);
+  for (int minutes : {10, 20, 30}) {
+    EXPECT_EQ(schedule.Postpone(kDesk), Refusal::kNone);
+    EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 1, 12, minutes, 0}));
+    EXPECT_EQ(schedule.phase(), Phase::kIdle);
+    TickUntil(12, minutes - 1, 10);
+    EXPECT_EQ(schedule.phase(), Phase::kCountdown);
+  }
+  EXPECT_EQ(schedule.Postpone(kDesk), Refusal::kNoMorePostponements);
+  TickUntil(12, 30, 30);
+  EXPECT_EQ(machine.carried, std::vector{MachineAction::kLockSessions});
+  EXPECT_EQ(machine.journal.back(), "4 Lock at 12:30: 2 graphical sessions locked");
+  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 2, 12, 0, 0}));
+  clock.start = {2024, 1, 2, 11, 59, 10};  // the next day's own time, to be postponed afresh
+  clock.elapsed = 0;
+  schedule.Tick();
+  EXPECT_EQ(schedule.Postpone(kDesk), Refusal::kNone);
+}
+
+}  // namespace
+}  // namespace duskline
