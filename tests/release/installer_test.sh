@@ -24,7 +24,32 @@ fail() {
   exit 1
 }
 
+# With a download address (a local stand-in: we have none), the winget manifests come too.
+export DUSKLINE_DOWNLOAD_URL=http://127.0.0.1/duskline/1.1.0
 report reproducible scripts/package --check
+winget_manifests() {  # the fields winget requires, and each installer's hash that of its file
+  local w=$root/dist/winget id=Orvanta.Duskline f field url sum
+  for f in $id.yaml $id.installer.yaml $id.locale.en-US.yaml; do
+    for field in PackageIdentifier PackageVersion ManifestType ManifestVersion; do
+      grep -q "^$field: ." "$w/$f" || fail "$f: no $field"
+    done
+    grep -q '^ManifestVersion: 1.6.0$' "$w/$f" || fail "$f: not manifest version 1.6.0"
+  done
+  grep -q '^DefaultLocale: en-US$' "$w/$id.yaml" || fail "no DefaultLocale"
+  for field in PackageLocale Publisher PackageName License ShortDescription; do
+    grep -q "^$field: ." "$w/$id.locale.en-US.yaml" || fail "locale: no $field"
+  done
+  [ "$(grep -c '^- Architecture: x64$' "$w/$id.installer.yaml")" = 2 ] || fail "not two installers"
+  paste <(sed -n 's/^  InstallerUrl: //p' "$w/$id.installer.yaml") \
+    <(sed -n 's/^  InstallerSha256: //p' "$w/$id.installer.yaml") >"$root/build/winget-sums.txt"
+  [ "$(wc -l <"$root/build/winget-sums.txt")" = 2 ] || fail "not two addresses with hashes"
+  while read -r url sum; do
+    [ "${url%/*}" = "$DUSKLINE_DOWNLOAD_URL" ] || fail "address $url"
+    [ "$sum" = "$(sha256sum "$root/dist/${url##*/}" | cut -d' ' -f1 | tr a-f A-F)" ] ||
+      fail "hash of ${url##*/}"
+  done <"$root/build/winget-sums.txt"
+}
+report winget winget_manifests
 
 # The Debian package as a Linux user gets it: apt installs it with what it depends on, and the
 # command of its desktop entry starts the program (on buses of its own, never the machine's).
@@ -62,7 +87,7 @@ $wine64 wineboot -i >/dev/null 2>&1
 wineserver -w
 # A server that stays, as Windows does: without it Wine's service manager would end with each
 # command and start the automatic service anew with the next, in the middle of msiexec's work.
-wineserver -p
+wineserver -p >/dev/null 2>&1
 pc=$WINEPREFIX/drive_c
 pf="$pc/Program Files/Duskline"
 service='HKLM\System\CurrentControlSet\Services\Orvanta Vesperon'
@@ -134,28 +159,20 @@ for check in msi_malformed_refused msi_installs_service msi_upgrade_keeps_proper
   report "$check" "$check"
 done
 wineserver -k 2>/dev/null
-if ! env -u LD_PRELOAD /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  # The installer is a 32-bit program, and Wine runs those with its 32-bit loader.
-  echo "release: installer: not run: this machine cannot run 32-bit code (Wine's 32-bit" \
-    "loader, wine32, on a kernel with IA-32 emulation)"
-  exit $status
-fi
-setup=$(ls "$root"/dist/Duskline-*-setup.exe)
+# The per-user installer: the shipped one is a 32-bit program, which Wine runs with its 32-bit
+# loader; the same script built for 64-bit Windows runs under wine64 wherever no 32-bit code
+# runs, and every check below runs on each installer that can run here.
+setup32=$(ls "$root"/dist/Duskline-*-setup.exe)
+setup64=$root/build/release-test/Duskline-setup64.exe
+makensis -V1 -DVERSION=1.1.0 "-DSTAGE=$root/build/package" "-DOUTFILE=$setup64" -DHOMEPAGE= \
+  -DTARGET=amd64-unicode packaging/duskline.nsi >/dev/null || status=1
 probe=$root/build/win64/tests/e2e/duskline_probe.exe
-export WINEPREFIX=$root/build/release-test/prefix WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"  # no menu entries on this host
-rm -rf "$root/build/release-test" && mkdir -p "$WINEPREFIX"
-wineboot -i >/dev/null 2>&1
-wineserver -w
-c=$WINEPREFIX/drive_c
-dir=$c/users/$(id -un)/AppData/Local/Programs/Duskline
-winedir='C:\users\'$(id -un)'\AppData\Local\Programs\Duskline'
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Duskline'
+winedir='C:\users\'$(id -un)'\AppData\Local\Programs\Duskline'
 tree() { find "$c" -path "$c/users/*/Temp" -prune -o -print | sort; }
-tree >"$root/build/release-test/before.txt"
-value() { wine reg query "$key" /v "$1" 2>/dev/null | sed -n "s/^ *$1 *REG_[A-Z]* *//p" | tr -d '\r'; }
-run_setup() { timeout 120 wine "$setup" "$@"; }
-duskline_windows() { wine "$probe" list | grep -c 'caption="Duskline"'; }
+value() { $wine reg query "$key" /v "$1" 2>/dev/null | sed -n "s/^ *$1 *REG_[A-Z]* *//p" | tr -d '\r'; }
+run_setup() { timeout 120 $wine "$setup" "$@"; }
+duskline_windows() { $wine "$probe" list | grep -c 'caption="Duskline"'; }
 
 install() {
   run_setup /S || fail "setup exit code $?"
@@ -176,8 +193,8 @@ install() {
     fail "estimated size $(value EstimatedSize)"
 }
 starts() {
-  (cd "$dir" && exec wine duskline.exe >/dev/null 2>&1) &
-  timeout 90 wine "$probe" wait Duskline 60 >/dev/null || fail "no window"
+  (cd "$dir" && exec $wine duskline.exe >/dev/null 2>&1) &
+  timeout 90 $wine "$probe" wait Duskline 60 >/dev/null || fail "no window"
 }
 schedule_ends_running_program() {
   run_setup /S "/SCHEDULE=22:30 1" || fail "setup exit code $?"
@@ -209,24 +226,41 @@ days_written() {
 malformed_days_refused() { refused /DAYS "Tue Mon" "Mon Mon" "mon" "Mon  Tue" ""; }
 service_blocks_uninstall() {
   local service='HKLM\System\CurrentControlSet\Services\Orvanta Vesperon'
-  wine reg add "$service" /v ImagePath /d "\"$winedir\\duskline.exe\"" /f >/dev/null
-  timeout 60 wine "$dir/uninstall.exe" /S "_?=$winedir"  # in place, so its exit code is seen
+  $wine reg add "$service" /v ImagePath /d "\"$winedir\\duskline.exe\"" /f >/dev/null
+  timeout 60 $wine "$dir/uninstall.exe" /S "_?=$winedir"  # in place, so its exit code is seen
   local code=$?
-  wine reg delete "$service" /f >/dev/null
+  $wine reg delete "$service" /f >/dev/null
   [ $code = 3 ] || fail "uninstall exit code $code"
   [ -f "$dir/duskline.exe" ] || fail "removed while the service is registered"
 }
 uninstall_leaves_nothing() {
-  timeout 60 wine "$dir/uninstall.exe" /S || fail "uninstall exit code $?"
+  timeout 60 $wine "$dir/uninstall.exe" /S || fail "uninstall exit code $?"
   for _ in $(seq 60); do [ -e "$dir" ] && sleep 1; done  # the uninstaller goes on from Temp
-  tree | diff "$root/build/release-test/before.txt" - >&2 || fail "files left behind"
-  ! wine reg query "$key" >/dev/null 2>&1 || fail "uninstall entry left behind"
+  tree | diff "$WINEPREFIX/../before-$label.txt" - >&2 || fail "files left behind"
+  ! $wine reg query "$key" >/dev/null 2>&1 || fail "uninstall entry left behind"
 }
 
-for check in install starts schedule_ends_running_program upgrade_keeps_settings days_written \
-  malformed_schedule_refused malformed_days_refused service_blocks_uninstall \
-  uninstall_leaves_nothing; do
-  report "$check" "$check"
-done
-wineserver -k 2>/dev/null
+installer_checks() {  # installer_checks LABEL SETUP WINE: every check in a fresh prefix
+  label=$1 setup=$2 wine=$3
+  export WINEPREFIX=$root/build/release-test/prefix-$label
+  rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX"
+  $wine wineboot -i >/dev/null 2>&1
+  wineserver -w
+  c=$WINEPREFIX/drive_c
+  dir=$c/users/$(id -un)/AppData/Local/Programs/Duskline
+  tree >"$WINEPREFIX/../before-$label.txt"
+  for check in install starts schedule_ends_running_program upgrade_keeps_settings days_written \
+    malformed_schedule_refused malformed_days_refused service_blocks_uninstall \
+    uninstall_leaves_nothing; do
+    report "$label: $check" "$check"
+  done
+  wineserver -k 2>/dev/null
+}
+installer_checks setup64 "$setup64" /usr/lib/wine/wine64
+if env -u LD_PRELOAD /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  installer_checks setup "$setup32" wine
+else
+  echo "release: setup: not run: this machine cannot run 32-bit code (Wine's 32-bit loader," \
+    "wine32, on a kernel with IA-32 emulation); its 64-bit build ran every check"
+fi
 exit $status
