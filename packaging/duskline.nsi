@@ -1,6 +1,12 @@
 ; The per-user installer. scripts/package defines VERSION, STAGE (a folder holding x64\, x86\,
-; README.txt and LICENSE.txt), OUTFILE and HOMEPAGE (may be empty).
-Unicode true
+; README.txt and LICENSE.txt), OUTFILE and HOMEPAGE (may be empty). The shipped installer is a
+; 32-bit program, which runs on both kinds of Windows; the release test also builds it with
+; -DTARGET=amd64-unicode, to run its checks where no 32-bit code runs.
+!ifdef TARGET
+  Target ${TARGET}
+!else
+  Unicode true
+!endif
 SetCompressor /SOLID lzma
 ; No file times in the installer: two builds of one commit give the same bytes.
 SetDateSave off

@@ -251,6 +251,30 @@ def stop_ends_program(session):
     check(session.exit_calls() == [], "ExitWindowsEx was called: %r" % session.exit_calls())
 
 
+def policy_while_running(session):
+    """The computer's policy, written while the program runs, moves the action to its minute and
+    takes Stop out of the countdown; the settings file stays as it was, byte for byte."""
+    key = r"HKLM\Software\Policies\Orvanta\Duskline"
+    before = open(os.path.join(session.folder, "Vesperon.ini"), "rb").read()
+    session.start(fake_time="2026-01-01 11:57:25", relay=True)
+    try:
+        session.wait_for("Duskline", 60)
+        for value, kind, data in (("Code", "REG_SZ", "11:59 1"), ("NoStop", "REG_DWORD", "1")):
+            check(wine(WINE, "reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f")[0] == 0,
+                  "reg add " + value)
+        time.sleep(3)
+        expect_schedule(session.windows()["Duskline"], "11:59", 1, "Shutdown")
+        session.click("&Hide")
+        attention = session.wait_for("System Information", 150)["System Information"]
+        check("Stop" not in attention["texts"], "Stop under NoStop: %r" % attention["texts"])
+        wait_for_call(session, "ExitWindowsEx", 90)
+        check(session.exit_calls() == [(5, 0xFFFFFFFF)], "calls %r" % session.exit_calls())
+        check(open(os.path.join(session.folder, "Vesperon.ini"), "rb").read() == before,
+              "Vesperon.ini changed")
+    finally:
+        wine(WINE, "reg", "delete", key, "/f")
+
+
 def run_switch(session, switch, message):
     """Starts the program with a service switch: one message box, OK, then the end."""
     session.start(switch)
@@ -291,7 +315,7 @@ def install_run_uninstall(session):
 SCENARIOS = {f.__name__: f for f in (startup_from_ini, startup_from_arguments,
                                      countdown_and_action, stop_ends_program,
                                      install_run_uninstall, restart_action, sleep_action,
-                                     lock_action)}
+                                     lock_action, policy_while_running)}
 
 
 def main():
@@ -312,8 +336,9 @@ def main():
               "32-bit program")
         return 77
     os.environ.update(WINEPREFIX=args.prefix, WINEDLLOVERRIDES="mscoree,mshtml=")
-    session = Session(args, args.scenario, "[Command]\r\nCode=07:30 1\r\n"
-                      if args.scenario == "startup_from_ini" else None)
+    inis = {"startup_from_ini": "[Command]\r\nCode=07:30 1\r\n",
+            "policy_while_running": "[Command]\r\nCode=12:30 2\r\n"}
+    session = Session(args, args.scenario, inis.get(args.scenario))
     try:
         SCENARIOS[args.scenario](session)
     except Failed as failure:

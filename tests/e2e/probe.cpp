@@ -76,6 +76,8 @@ int List() {
                 (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0, rect.left,
                 rect.top, rect.right - rect.left, rect.bottom - rect.top);
     for (HWND child : Windows(window)) {
+      // A control the program hid is not there for the user.
+      if ((GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE) == 0) continue;
       DWORD_PTR selected = 0;
       std::printf("  control text=\"%s\"", Utf8(TextOf(child)).c_str());
       if (_wcsicmp(ClassOf(child).c_str(), L"ComboBox") == 0 &&

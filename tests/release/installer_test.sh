@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The download as its users get it: packaging twice gives the same bytes, the Debian package
-# installs and starts, then the installer runs silently in a fresh Wine prefix: install, start,
-# schedule, upgrade, days, refusals and removal. Needs build/win64's probe (tests/e2e/probe.cpp).
+# installs and starts, the MSI installs with the service, upgrades and goes again under Wine's
+# msiexec, then the installer runs silently in a fresh Wine prefix: install, start, schedule,
+# upgrade, days, refusals and removal. Needs build/win64's probe (tests/e2e/probe.cpp).
 # One line per check, "release: NAME: ok" or "release: NAME: FAILED (why)"; scripts/test counts
 # them.
 set -uo pipefail
@@ -23,7 +24,32 @@ fail() {
   exit 1
 }
 
+# With a download address (a local stand-in: we have none), the winget manifests come too.
+export DUSKLINE_DOWNLOAD_URL=http://127.0.0.1/duskline/1.1.0
 report reproducible scripts/package --check
+winget_manifests() {  # the fields winget requires, and each installer's hash that of its file
+  local w=$root/dist/winget id=Orvanta.Duskline f field url sum
+  for f in $id.yaml $id.installer.yaml $id.locale.en-US.yaml; do
+    for field in PackageIdentifier PackageVersion ManifestType ManifestVersion; do
+      grep -q "^$field: ." "$w/$f" || fail "$f: no $field"
+    done
+    grep -q '^ManifestVersion: 1.6.0$' "$w/$f" || fail "$f: not manifest version 1.6.0"
+  done
+  grep -q '^DefaultLocale: en-US$' "$w/$id.yaml" || fail "no DefaultLocale"
+  for field in PackageLocale Publisher PackageName License ShortDescription; do
+    grep -q "^$field: ." "$w/$id.locale.en-US.yaml" || fail "locale: no $field"
+  done
+  [ "$(grep -c '^- Architecture: x64$' "$w/$id.installer.yaml")" = 2 ] || fail "not two installers"
+  paste <(sed -n 's/^  InstallerUrl: //p' "$w/$id.installer.yaml") \
+    <(sed -n 's/^  InstallerSha256: //p' "$w/$id.installer.yaml") >"$root/build/winget-sums.txt"
+  [ "$(wc -l <"$root/build/winget-sums.txt")" = 2 ] || fail "not two addresses with hashes"
+  while read -r url sum; do
+    [ "${url%/*}" = "$DUSKLINE_DOWNLOAD_URL" ] || fail "address $url"
+    [ "$sum" = "$(sha256sum "$root/dist/${url##*/}" | cut -d' ' -f1 | tr a-f A-F)" ] ||
+      fail "hash of ${url##*/}"
+  done <"$root/build/winget-sums.txt"
+}
+report winget winget_manifests
 
 # The Debian package as a Linux user gets it: apt installs it with what it depends on, and the
 # command of its desktop entry starts the program (on buses of its own, never the machine's).
@@ -46,29 +72,107 @@ deb_installs() {
   xdotool search --onlyvisible --classname '^duskline$' >/dev/null || fail "no window"
 }
 report deb deb_installs
-if ! env -u LD_PRELOAD /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  # The installer is a 32-bit program, and Wine runs those with its 32-bit loader.
-  echo "release: installer: not run: this machine cannot run 32-bit code (Wine's 32-bit" \
-    "loader, wine32, on a kernel with IA-32 emulation)"
-  exit $status
-fi
+
 x64=$root/build/package/x64/duskline.exe
-setup=$(ls "$root"/dist/Duskline-*-setup.exe)
-probe=$root/build/win64/tests/e2e/duskline_probe.exe
-export WINEPREFIX=$root/build/release-test/prefix WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"  # no menu entries on this host
-rm -rf "$root/build/release-test" && mkdir -p "$WINEPREFIX"
-wineboot -i >/dev/null 2>&1
+# The MSI, as an administrator deploys it: msiexec /qn in a fresh 64-bit prefix of its own.
+wine64=/usr/lib/wine/wine64
+msi=$(ls "$root"/dist/Duskline-*-x64.msi)
+upgrade=$root/build/release-test/Duskline-1.1.1-x64.msi
+mkdir -p "$root/build/release-test"
+scripts/package --msi 1.1.1 "$upgrade" || status=1
+export WINEPREFIX=$root/build/release-test/msi-prefix WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX"
+$wine64 wineboot -i >/dev/null 2>&1
 wineserver -w
-c=$WINEPREFIX/drive_c
-dir=$c/users/$(id -un)/AppData/Local/Programs/Duskline
-winedir='C:\users\'$(id -un)'\AppData\Local\Programs\Duskline'
+# A server that stays, as Windows does: without it Wine's service manager would end with each
+# command and start the automatic service anew with the next, in the middle of msiexec's work.
+wineserver -p >/dev/null 2>&1
+pc=$WINEPREFIX/drive_c
+pf="$pc/Program Files/Duskline"
+service='HKLM\System\CurrentControlSet\Services\Orvanta Vesperon'
+mtree() {  # msiexec's own cache folder comes with the first installation, as on Windows
+  find "$pc" -path "$pc/users/*/Temp" -prune -o -path "$pc/windows/temp" -prune \
+    -o -path "$pc/windows/Installer" -prune -o -print | sort
+}
+mtree >"$root/build/release-test/msi-before.txt"
+msiexec() { timeout 300 $wine64 msiexec "$@" >/dev/null 2>&1; }
+reg_value() {  # reg_value KEY NAME: the data, or nothing
+  $wine64 reg query "$1" /v "$2" 2>/dev/null | sed -n "s/^ *$2 *REG_[A-Z]* *//p" | tr -d '\r'
+}
+ini() { tr -d '\r' <"$pf/Vesperon.ini"; }
+# Running, and given a few seconds more: Wine's msiexec cannot stop a service in its first
+# seconds (ControlService fails with 1061), and then cannot replace its program file.
+service_settled() {
+  for _ in $(seq 30); do
+    $wine64 sc query "Orvanta Vesperon" | grep -q RUNNING && sleep 5 && return 0
+    sleep 1
+  done
+  return 1
+}
+msi_malformed_refused() {
+  local bad
+  for bad in "SCHEDULE=25:00 1" "SCHEDULE=22:30 7" "SCHEDULE=2230 1" "DAYS=Tue Mon" "DAYS=mon"; do
+    msiexec /i "$msi" /qn "$bad" && fail "\"$bad\" not refused"
+    [ ! -e "$pf" ] || fail "\"$bad\" installed"
+  done
+}
+msi_installs_service() {
+  msiexec /i "$msi" /qn "SCHEDULE=22:30 2" SERVICE=1 || fail "msiexec /i exit code $?"
+  for f in duskline.exe README.txt LICENSE.txt; do [ -f "$pf/$f" ] || fail "no $f"; done
+  cmp -s "$pf/duskline.exe" "$x64" || fail "not the x64 program"
+  [ "$(ini)" = $'[Command]\nCode=22:30 2' ] || fail "Vesperon.ini: $(ini)"
+  # Wine puts the all-users Start menu's entries into the user's.
+  find "$pc" -path '*/Start Menu/Programs/Duskline.lnk' | grep -q . || fail "no shortcut"
+  # As duskline.exe -install registers it, started with Windows (2), own process and
+  # interactive (0x110).
+  [ "$(reg_value "$service" ImagePath)" = 'C:\Program Files\Duskline\duskline.exe' ] ||
+    fail "ImagePath $(reg_value "$service" ImagePath)"
+  [ "$(reg_value "$service" DisplayName)|$(reg_value "$service" Start)|$(reg_value "$service" Type)" \
+    = "Orvanta Duskline|0x2|0x110" ] || fail "display name, start or type"
+  [ "$(reg_value "$service\\Parameters" TimerInterval)" = 1000 ] || fail "no TimerInterval"
+  service_settled || fail "the service is not running"
+}
+msi_upgrade_keeps_properties() {
+  msiexec /i "$upgrade" /qn "DAYS=Mon Tue Wed Thu Fri" || fail "upgrade exit code $?"
+  [ "$(ini)" = $'[Command]\nCode=22:30 2\nDays=Mon Tue Wed Thu Fri' ] || fail "Vesperon.ini: $(ini)"
+  service_settled || fail "the service is not running"
+  [ "$($wine64 reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s |
+    grep -c 'DisplayName *REG_SZ *Duskline')" = 1 ] || fail "not one Duskline installed"
+}
+msi_removal_leaves_nothing() {
+  msiexec /x "$upgrade" /qn || fail "msiexec /x exit code $?"
+  ! $wine64 reg query "$service" >/dev/null 2>&1 || fail "the service is still registered"
+  ! $wine64 reg query 'HKLM\Software\Orvanta' >/dev/null 2>&1 || fail "HKLM\Software\Orvanta left"
+  mtree | diff "$root/build/release-test/msi-before.txt" - >&2 || fail "files left behind"
+}
+msi_keeps_the_administrators_ini() {
+  msiexec /i "$msi" /qn || fail "msiexec /i exit code $?"
+  printf '[Command]\r\nCode=07:15 0\r\n' >"$pf/Vesperon.ini"
+  msiexec /x "$msi" /qn || fail "msiexec /x exit code $?"
+  [ "$(ini)" = $'[Command]\nCode=07:15 0' ] || fail "Vesperon.ini removed or changed"
+  [ ! -e "$pf/duskline.exe" ] || fail "duskline.exe left"
+  rm -rf "$pf"
+}
+for check in msi_malformed_refused msi_installs_service msi_upgrade_keeps_properties \
+  msi_removal_leaves_nothing msi_keeps_the_administrators_ini; do
+  report "$check" "$check"
+done
+wineserver -k 2>/dev/null
+# The per-user installer: the shipped one is a 32-bit program, which Wine runs with its 32-bit
+# loader; the same script built for 64-bit Windows runs under wine64 wherever no 32-bit code
+# runs, and every check below runs on each installer that can run here.
+setup32=$(ls "$root"/dist/Duskline-*-setup.exe)
+setup64=$root/build/release-test/Duskline-setup64.exe
+makensis -V1 -DVERSION=1.1.0 "-DSTAGE=$root/build/package" "-DOUTFILE=$setup64" -DHOMEPAGE= \
+  -DTARGET=amd64-unicode packaging/duskline.nsi >/dev/null || status=1
+probe=$root/build/win64/tests/e2e/duskline_probe.exe
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Duskline'
+winedir='C:\users\'$(id -un)'\AppData\Local\Programs\Duskline'
 tree() { find "$c" -path "$c/users/*/Temp" -prune -o -print | sort; }
-tree >"$root/build/release-test/before.txt"
-value() { wine reg query "$key" /v "$1" 2>/dev/null | sed -n "s/^ *$1 *REG_[A-Z]* *//p" | tr -d '\r'; }
-run_setup() { timeout 120 wine "$setup" "$@"; }
-duskline_windows() { wine "$probe" list | grep -c 'caption="Duskline"'; }
+value() { $wine reg query "$key" /v "$1" 2>/dev/null | sed -n "s/^ *$1 *REG_[A-Z]* *//p" | tr -d '\r'; }
+run_setup() { timeout 120 $wine "$setup" "$@"; }
+duskline_windows() { $wine "$probe" list | grep -c 'caption="Duskline"'; }
 
 install() {
   run_setup /S || fail "setup exit code $?"
@@ -89,8 +193,8 @@ install() {
     fail "estimated size $(value EstimatedSize)"
 }
 starts() {
-  (cd "$dir" && exec wine duskline.exe >/dev/null 2>&1) &
-  timeout 90 wine "$probe" wait Duskline 60 >/dev/null || fail "no window"
+  (cd "$dir" && exec $wine duskline.exe >/dev/null 2>&1) &
+  timeout 90 $wine "$probe" wait Duskline 60 >/dev/null || fail "no window"
 }
 schedule_ends_running_program() {
   run_setup /S "/SCHEDULE=22:30 1" || fail "setup exit code $?"
@@ -122,24 +226,41 @@ days_written() {
 malformed_days_refused() { refused /DAYS "Tue Mon" "Mon Mon" "mon" "Mon  Tue" ""; }
 service_blocks_uninstall() {
   local service='HKLM\System\CurrentControlSet\Services\Orvanta Vesperon'
-  wine reg add "$service" /v ImagePath /d "\"$winedir\\duskline.exe\"" /f >/dev/null
-  timeout 60 wine "$dir/uninstall.exe" /S "_?=$winedir"  # in place, so its exit code is seen
+  $wine reg add "$service" /v ImagePath /d "\"$winedir\\duskline.exe\"" /f >/dev/null
+  timeout 60 $wine "$dir/uninstall.exe" /S "_?=$winedir"  # in place, so its exit code is seen
   local code=$?
-  wine reg delete "$service" /f >/dev/null
+  $wine reg delete "$service" /f >/dev/null
   [ $code = 3 ] || fail "uninstall exit code $code"
   [ -f "$dir/duskline.exe" ] || fail "removed while the service is registered"
 }
 uninstall_leaves_nothing() {
-  timeout 60 wine "$dir/uninstall.exe" /S || fail "uninstall exit code $?"
+  timeout 60 $wine "$dir/uninstall.exe" /S || fail "uninstall exit code $?"
   for _ in $(seq 60); do [ -e "$dir" ] && sleep 1; done  # the uninstaller goes on from Temp
-  tree | diff "$root/build/release-test/before.txt" - >&2 || fail "files left behind"
-  ! wine reg query "$key" >/dev/null 2>&1 || fail "uninstall entry left behind"
+  tree | diff "$WINEPREFIX/../before-$label.txt" - >&2 || fail "files left behind"
+  ! $wine reg query "$key" >/dev/null 2>&1 || fail "uninstall entry left behind"
 }
 
-for check in install starts schedule_ends_running_program upgrade_keeps_settings days_written \
-  malformed_schedule_refused malformed_days_refused service_blocks_uninstall \
-  uninstall_leaves_nothing; do
-  report "$check" "$check"
-done
-wineserver -k 2>/dev/null
+installer_checks() {  # installer_checks LABEL SETUP WINE: every check in a fresh prefix
+  label=$1 setup=$2 wine=$3
+  export WINEPREFIX=$root/build/release-test/prefix-$label
+  rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX"
+  $wine wineboot -i >/dev/null 2>&1
+  wineserver -w
+  c=$WINEPREFIX/drive_c
+  dir=$c/users/$(id -un)/AppData/Local/Programs/Duskline
+  tree >"$WINEPREFIX/../before-$label.txt"
+  for check in install starts schedule_ends_running_program upgrade_keeps_settings days_written \
+    malformed_schedule_refused malformed_days_refused service_blocks_uninstall \
+    uninstall_leaves_nothing; do
+    report "$label: $check" "$check"
+  done
+  wineserver -k 2>/dev/null
+}
+installer_checks setup64 "$setup64" /usr/lib/wine/wine64
+if env -u LD_PRELOAD /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  installer_checks setup "$setup32" wine
+else
+  echo "release: setup: not run: this machine cannot run 32-bit code (Wine's 32-bit loader," \
+    "wine32, on a kernel with IA-32 emulation); its 64-bit build ran every check"
+fi
 exit $status

@@ -1,6 +1,7 @@
 // The program: the platform objects, the main window, then the message loop.
 #include "platform/Platform.h"
 #include "platform/win32/Controls_win.h"
+#include "platform/win32/PolicyStore_win.h"
 #include "platform/win32/System_win.h"
 #include "platform/win32/WindowSystem_win.h"
 #include "scheduler/Main.h"
@@ -58,7 +59,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   EventDispatcher events(unhandled);
   windows.SetLastResort(unhandled);
 
-  NoPolicy policy;
+  win32::RegistryPolicy policy(instance);
   Platform platform{app, windows, clock, *ini, api, *tray, *service, events, policy};
   Main main(platform);
   events.Raise([&] { main.Start(); });
