@@ -141,6 +141,7 @@ void Main::txtTime_Change() {
 void Main::cmbType_Click() {
   SetToolTip();
 }
+
 void Main::ApplyCountdownPolicy() {
   if (!attention_) return;
   attention_->OfferStop(!policy_.noStop);

@@ -272,7 +272,7 @@ def policy_while_running(session):
         check(open(os.path.join(session.folder, "Vesperon.ini"), "rb").read() == before,
               "Vesperon.ini changed")
     finally:
-        wine(WINE, "reg", "delete", key, "/f")
+        wine(WINE, "reg", "delete", key.rsplit("\\", 1)[0], "/f")  # Orvanta, made by reg add
 
 
 def run_switch(session, switch, message):
