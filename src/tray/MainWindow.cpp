@@ -27,9 +27,14 @@ std::string Main::ToolTipText() const {
     std::snprintf(text, sizeof text, "%02d:%02d", minute / 60, minute % 60);
     time = text;
   }
-  std::string text = ShutdownTypeName(cmbType().ListIndex()) + " at " + time;
-  const DaySet days = ChosenDays();
-  if (days != kEveryDay) text += ", " + DaysSummary(days);
+  std::string text;
+  if (CurrentTrigger().kind != TriggerKind::TimeOfDay) {
+    text = TriggerToolTip();
+  } else {
+    text = ShutdownTypeName(cmbType().ListIndex()) + " at " + time;
+    const DaySet days = ChosenDays();
+    if (days != kEveryDay) text += ", " + DaysSummary(days);
+  }
   if (gblnCodeFromPolicy_) {
     text += " (set by your administrator)";
   } else if (gblnDaysFromPolicy_) {

@@ -106,7 +106,7 @@ TEST_F(MachineScheduleTest, OnlyAnActiveGraphicalSessionMayStopAndOnlyWhenDue) {
 
 TEST_F(MachineScheduleTest, TheComputersPolicyForbidsStopAndPostponeAndARefusalIsAnError) {
   machine.refusal = "Access denied";
-  Policy policy{PolicySetting<std::string>{"12:00 0", PolicyScope::User}, {}, true, true};
+  Policy policy{PolicySetting<std::string>{"12:00 0", PolicyScope::User}, {}, true, true, {}};
   EXPECT_EQ(MachinePolicyOf(policy), std::nullopt) << "a user's policy binds the computer";
   policy.code->scope = PolicyScope::Machine;
   Run(MachinePolicyOf(policy).value(), 11, 59, 10);

@@ -51,7 +51,10 @@ int main(int argc, char** argv) {
   qt::PolicyFile policy(qt::kPolicyFolder, [&service](const std::string& text) {
     service->WriteEventLogEntry(kWarningEventType, kWarningEventId, text);
   });
-  Platform platform{app, windows, clock, *ini, *api, *tray, *service, events, policy};
+  NoIdleSource idle;
+  NoProcessWatch processes;
+  Platform platform{app,      windows, clock,  *ini, *api,     *tray,
+                    *service, events,  policy, idle, processes};
   Main main(platform);
   if (following) main.Follow(scheduler);
   events.Raise([&] { main.Start(); });

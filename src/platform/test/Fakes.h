@@ -53,6 +53,7 @@ class FakeTimer;
 class FakeClock : public Clock {
  public:
   LocalTime Now() const override;
+  int64_t Elapsed() const override { return elapsed; }
   void Advance(int64_t milliseconds);
   // The computer sleeps: the time moves on and no timer fires; each fires next on its beat.
   void Sleep(int64_t milliseconds);
@@ -370,6 +371,41 @@ class FakePolicyStore : public PolicyStore {
   std::map<std::pair<PolicyScope, std::string>, PolicyValue> values;
 };
 
+// Idle time moved by the test: `lastInput` is the fake clock's count at the last input.
+class FakeIdle : public IdleSource {
+ public:
+  explicit FakeIdle(FakeClock& clock) : clock_(clock) {}
+  std::optional<int64_t> IdleMilliseconds() override {
+    ++asked;
+    if (!known) return std::nullopt;
+    return clock_.elapsed - lastInput;
+  }
+  void Input() { lastInput = clock_.elapsed; }
+  bool known = true;
+  int64_t lastInput = 0;
+  int asked = 0;
+
+ private:
+  FakeClock& clock_;
+};
+
+// Running programs by name; End raises Ended as a watch would, when it watched that name.
+class FakeProcessWatch : public ProcessWatch {
+ public:
+  std::vector<std::string> Running() override { return {running.begin(), running.end()}; }
+  bool Watch(const std::string& name) override {
+    watched = running.contains(name) ? name : "";
+    return !watched.empty();
+  }
+  void Cancel() override { watched.clear(); }
+  void End(const std::string& name) {
+    running.erase(name);
+    if (watched == name && Ended) Ended();
+  }
+  std::set<std::string> running;
+  std::string watched;
+};
+
 // Everything a form reaches, wired together. An error no handler traps is recorded, reported
 // in the standard message box and ends the program.
 struct FakePlatform {
@@ -383,7 +419,9 @@ struct FakePlatform {
   FakeService service;
   EventDispatcher events;
   FakePolicyStore policy;
-  Platform platform{app, windows, clock, ini, api, tray, service, events, policy};
+  FakeIdle idle{clock};
+  FakeProcessWatch processes;
+  Platform platform{app, windows, clock, ini, api, tray, service, events, policy, idle, processes};
 };
 
 }  // namespace duskline::fakes

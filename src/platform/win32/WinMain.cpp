@@ -60,7 +60,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   windows.SetLastResort(unhandled);
 
   win32::RegistryPolicy policy(instance);
-  Platform platform{app, windows, clock, *ini, api, *tray, *service, events, policy};
+  NoIdleSource idle;
+  NoProcessWatch processes;
+  Platform platform{app,      windows, clock,  *ini, api,      *tray,
+                    *service, events,  policy, idle, processes};
   Main main(platform);
   events.Raise([&] { main.Start(); });
   return windows.Run();
