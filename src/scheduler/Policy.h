@@ -44,7 +44,7 @@ struct Policy {
   bool noStop = false;
   bool noPostpone = false;
   // The settings file's Trigger form; an empty text is the time of day.
-  std::optional<PolicySetting<Trigger>> trigger;
+  std::optional<PolicySetting<Trigger>> trigger{};
   bool operator==(const Policy&) const = default;
 };
 

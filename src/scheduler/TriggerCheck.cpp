@@ -21,6 +21,7 @@ constexpr int64_t kSlowWarning = 5 * kMinute;
 // costs little and mends a missed event.
 constexpr int64_t kNothingDue = 60 * kMinute;
 constexpr int64_t kIdleUnknown = kMinute;
+constexpr int64_t kIdleAfterAction = 5 * kSecond;
 
 }  // namespace
 
@@ -53,32 +54,39 @@ std::optional<int64_t> Main::TriggerRemaining(const Trigger& trigger) {
 
 int64_t Main::RunTriggerCheck() {
   const Trigger trigger = CurrentTrigger();
-  std::optional<int64_t> remaining;
-  ContinueOnError([&] { remaining = TriggerRemaining(trigger); });
+  int64_t remaining = 0;
+  bool due = false;
+  ContinueOnError([&] {
+    const std::optional<int64_t> left = TriggerRemaining(trigger);
+    due = left.has_value();
+    remaining = left.value_or(0);
+  });
   bool visible = false;
   ContinueOnError([&] { visible = form_->Visible(); });
-  if (!remaining) {
+  if (due && remaining <= 0) FireTrigger(trigger);
+  if (!due || remaining <= 0) {
     if (!visible) StopWarningAnimation();
-    return trigger.kind == TriggerKind::Idle ? kIdleUnknown : kNothingDue;
-  }
-  if (*remaining <= 0) {
-    FireTrigger(trigger);
-    return kNothingDue;
+    if (trigger.kind != TriggerKind::Idle) return kNothingDue;
+    // After an action the next input starts the count; its warning can come at the earliest
+    // a duration less the warning after now.
+    const std::optional<int> minutes = DurationMinutes(trigger.wait);
+    if (!gblnIdleActed_ || !minutes) return kIdleUnknown;
+    return std::max(kIdleAfterAction, *minutes * kMinute - kSlowWarning);
   }
   // A program's end gives no warning ahead: its countdown shows even over the window.
   const bool warns = !visible || trigger.kind == TriggerKind::After;
-  const int64_t difference = (*remaining + kMinute - 1) / kMinute;
+  const int64_t difference = (remaining + kMinute - 1) / kMinute;
   if (warns && difference <= 5) {
     if (difference > 1) {
       StartWarningAnimation(1000, 2);
     } else {
       FinalMinuteWarning();
     }
-    return std::min(kSecond, *remaining);
+    return std::min(kSecond, remaining);
   }
   if (!visible) StopWarningAnimation();
-  if (!warns) return *remaining;
-  return *remaining - (*remaining > kSlowWarning ? kSlowWarning : kMinute);
+  if (!warns) return remaining;
+  return remaining - (remaining > kSlowWarning ? kSlowWarning : kMinute);
 }
 
 void Main::FireTrigger(const Trigger& trigger) {

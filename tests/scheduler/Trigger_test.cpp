@@ -69,6 +69,13 @@ TEST_F(TriggerTest, InActsAfterItsDurationWithTheCountdownWhateverTheClockSays) 
   Seconds(1);
   EXPECT_TRUE(Acted());
   EXPECT_TRUE(fake_.ini.log.empty()) << "nothing stored from a command line";
+
+  TriggerRun service;  // the event log names the trigger
+  service.Start("in 0:01 6", 10, 0, 0);
+  bool started = false;
+  service.fake_.service.ServiceStarted(started);
+  service.Seconds(60);
+  EXPECT_EQ(service.fake_.service.log.back(), "Event 4 110 Lock in 0:01");
 }
 
 // Idle is looked at when it could first reach a phase; input, even in the last second, puts
