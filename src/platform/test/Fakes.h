@@ -371,31 +371,21 @@ class FakePolicyStore : public PolicyStore {
   std::map<std::pair<PolicyScope, std::string>, PolicyValue> values;
 };
 
-// Idle time moved by the test: `lastInput` is the fake clock's count at the last input.
-class FakeIdle : public IdleSource {
- public:
-  explicit FakeIdle(FakeClock& clock) : clock_(clock) {}
-  std::optional<int64_t> IdleMilliseconds() override {
-    ++asked;
-    if (!known) return std::nullopt;
-    return clock_.elapsed - lastInput;
-  }
-  void Input() { lastInput = clock_.elapsed; }
-  bool known = true;
+// Idle time on the fake clock since `lastInput`, its count at the last input.
+struct FakeIdle : IdleSource {
+  explicit FakeIdle(FakeClock& clock) : clock(clock) {}
+  std::optional<int64_t> IdleMilliseconds() override { return ++asked, clock.elapsed - lastInput; }
+  void Input() { lastInput = clock.elapsed; }
+  FakeClock& clock;
   int64_t lastInput = 0;
   int asked = 0;
-
- private:
-  FakeClock& clock_;
 };
 
-// Running programs by name; End raises Ended as a watch would, when it watched that name.
-class FakeProcessWatch : public ProcessWatch {
- public:
+// Running programs by name; End raises Ended as a watch of that name would.
+struct FakeProcessWatch : ProcessWatch {
   std::vector<std::string> Running() override { return {running.begin(), running.end()}; }
   bool Watch(const std::string& name) override {
-    watched = running.contains(name) ? name : "";
-    return !watched.empty();
+    return !(watched = running.contains(name) ? name : "").empty();
   }
   void Cancel() override { watched.clear(); }
   void End(const std::string& name) {
