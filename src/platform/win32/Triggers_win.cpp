@@ -93,14 +93,8 @@ std::optional<int64_t> LastInput::IdleMilliseconds() {
 }
 
 ProcessWaiter::ProcessWaiter(HINSTANCE instance) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = &ProcessWaiter::WindowProc;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = kWindowClass;
-  RegisterClassExW(&windowClass);
   window_ =
-      CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this);
+      CreateOwnedWindow(instance, kWindowClass, &ProcessWaiter::WindowProc, this, 0, HWND_MESSAGE);
   stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
 
@@ -171,11 +165,7 @@ DWORD WINAPI ProcessWaiter::Wait(LPVOID parameter) {
 
 LRESULT CALLBACK ProcessWaiter::WindowProc(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<ProcessWaiter*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = WindowOwner<ProcessWaiter>(window, message, lParam);
   if (message == kEndedMessage && self != nullptr && wParam == self->watch_ && self->Ended)
     self->Ended();
   return DefWindowProcW(window, message, wParam, lParam);
