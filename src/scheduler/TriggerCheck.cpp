@@ -3,12 +3,11 @@
 // the warnings come as for a time of day, counted against that moment, and the check wakes
 // only when the outcome can first change: at the start of a warning phase, or at the action.
 #include <algorithm>
-#include <cstdio>
 
 #include "attention/Attention.h"
-#include "profile/clsProfileINI.h"
 #include "scheduler/ContinueOnError.h"
 #include "scheduler/Main.h"
+#include "scheduler/ScheduleTime.h"
 
 namespace duskline {
 
@@ -17,10 +16,9 @@ namespace {
 constexpr int64_t kSecond = 1000;
 constexpr int64_t kMinute = 60 * kSecond;
 constexpr int64_t kSlowWarning = 5 * kMinute;
-// Nothing due (a program still running, an idle time nobody can tell): a look now and then
-// costs little and mends a missed event.
+// Nothing due (a program still running, a spent In): a look now and then costs little and
+// mends a missed event.
 constexpr int64_t kNothingDue = 60 * kMinute;
-constexpr int64_t kIdleUnknown = kMinute;
 constexpr int64_t kIdleAfterAction = 5 * kSecond;
 
 }  // namespace
@@ -44,8 +42,6 @@ std::optional<int64_t> Main::TriggerRemaining(const Trigger& trigger) {
     // Somebody came back: a warning is put away, and the count starts again.
     if (gblnAttentionShown_ || gblnWarningNotified_) PutAwayWarning();
     gblnIdleActed_ = false;
-    triggerPostponed_ = 0;
-    gintPostponements_ = 0;
   }
   lastIdle_ = *idle;
   if (gblnIdleActed_) return std::nullopt;
@@ -59,18 +55,19 @@ int64_t Main::RunTriggerCheck() {
   ContinueOnError([&] {
     const std::optional<int64_t> left = TriggerRemaining(trigger);
     due = left.has_value();
-    remaining = left.value_or(0);
+    if (due) remaining = *left;
   });
   bool visible = false;
   ContinueOnError([&] { visible = form_->Visible(); });
-  if (due && remaining <= 0) FireTrigger(trigger);
-  if (!due || remaining <= 0) {
-    if (!visible) StopWarningAnimation();
-    if (trigger.kind != TriggerKind::Idle) return kNothingDue;
-    // After an action the next input starts the count; its warning can come at the earliest
-    // a duration less the warning after now.
+  if (due && remaining <= 0) {
+    FireTrigger(trigger);
+    due = false;
+  }
+  if (!due) {
+    // Idle: the next input starts the count, so a warning can come a duration less the
+    // warning from now at the earliest.
     const std::optional<int> minutes = DurationMinutes(trigger.wait);
-    if (!gblnIdleActed_ || !minutes) return kIdleUnknown;
+    if (trigger.kind != TriggerKind::Idle || !minutes) return kNothingDue;
     return std::max(kIdleAfterAction, *minutes * kMinute - kSlowWarning);
   }
   // A program's end gives no warning ahead: its countdown shows even over the window.
@@ -84,9 +81,8 @@ int64_t Main::RunTriggerCheck() {
     }
     return std::min(kSecond, remaining);
   }
-  if (!visible) StopWarningAnimation();
-  if (!warns) return remaining;
-  return remaining - (remaining > kSlowWarning ? kSlowWarning : kMinute);
+  // Hidden, and more than the warning away.
+  return warns ? remaining - kSlowWarning : remaining;
 }
 
 void Main::FireTrigger(const Trigger& trigger) {
@@ -131,7 +127,6 @@ void Main::StartTrigger(bool chosen) {
 void Main::Program_Ended() {
   if (CurrentTrigger().kind != TriggerKind::After || triggerDue_) return;
   triggerDue_ = platform_.clock.Elapsed() + kMinute;
-  SetToolTip();
   CheckOnNextSecond();
 }
 
@@ -206,11 +201,9 @@ std::string Main::TriggerToolTip() const {
     // The clock time it will happen, read anew each time: the clock may have been set.
     const int64_t left = *triggerDue_ + triggerPostponed_ - platform_.clock.Elapsed();
     const LocalTime now = platform_.clock.Now();
-    const int64_t seconds = now.hour * 3600 + now.minute * 60 + now.second + (left + 999) / 1000;
-    char at[8];
-    std::snprintf(at, sizeof at, "%02d:%02d", static_cast<int>(seconds / 3600 % 24),
-                  static_cast<int>(seconds / 60 % 60));
-    return text + "at " + at + " (" + TriggerText(trigger) + ")";
+    const int64_t at =
+        CalendarMinute(now) + (now.second * kSecond + now.millisecond + left) / kMinute;
+    return text + "at " + HourAndMinute(at) + " (" + TriggerText(trigger) + ")";
   }
   return text + TriggerText(trigger);
 }

@@ -1,22 +1,9 @@
 #include "service/MachineSchedule.h"
 
-#include <cstdio>
-
 #include "scheduler/ScheduleCommand.h"
 #include "scheduler/ScheduleTime.h"
 
 namespace duskline {
-
-namespace {
-
-std::string HourAndMinute(int64_t minute) {
-  const LocalTime time = FromCalendarMinute(minute);
-  char text[8];
-  std::snprintf(text, sizeof text, "%02d:%02d", time.hour % 100, time.minute);
-  return text;
-}
-
-}  // namespace
 
 bool IsGraphicalUserSession(const SessionInfo& session) {
   return (session.type == "x11" || session.type == "wayland") && session.sessionClass == "user";

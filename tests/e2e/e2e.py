@@ -313,7 +313,7 @@ def install_run_uninstall(session):
 
 
 def locked(session, count, limit):
-    """Waits for the count of LockWorkStation calls; the time it came."""
+    # Waits for the count of LockWorkStation calls; the time it came.
     end = time.time() + limit
     while [name for name, _ in session.relayed()].count("LockWorkStation") < count:
         check(time.time() < end and session.process.poll() is None, "no action %d" % count)
@@ -322,8 +322,8 @@ def locked(session, count, limit):
 
 
 def in_two_minutes(session):
-    """"In 0:02" from the command line: the countdown in its last minute, the action two
-    minutes after the start, nothing stored."""
+    # "In 0:02" from the command line: the countdown in its last minute, the action two
+    # minutes after the start, nothing stored.
     started = time.time()
     session.start("in", "0:02", "6", relay=True)
     session.wait_for("Duskline", 60)
@@ -336,7 +336,7 @@ def in_two_minutes(session):
 
 
 def notepad():
-    """Wine's notepad: its loader becomes the Windows process, so its end is the program's."""
+    # Wine's notepad: its loader becomes the Windows process, so its end is the program's.
     process = subprocess.Popen(["/usr/lib/wine/wine64", "notepad"], stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL, env=dict(os.environ, WINEDEBUG="-all"))
     time.sleep(8)
@@ -344,8 +344,10 @@ def notepad():
 
 
 def idle_with_and_without_input(session):
-    """Idle for a minute: without input the action comes; input (to a Wine window: Wine hears
-    no other) starts the count again, and input during the countdown starts it again too."""
+    # Idle for a minute: no input, the action; input to a Wine window (Wine hears no other)
+    # starts the count again, in the countdown too. The pointer waits in a corner: under Wine,
+    # windows that appear or move under it are input.
+    subprocess.run(["xdotool", "mousemove", "1010", "10"], check=True)
     editor = notepad()
     try:
         session.start("idle", "0:01", "6", relay=True)
@@ -354,13 +356,12 @@ def idle_with_and_without_input(session):
         locked(session, 1, 150)
         window = subprocess.run(["xdotool", "search", "--name", "Notepad"], capture_output=True,
                                 text=True).stdout.split()[0]
-        # Away from the centred countdown: a window that appears under the pointer is input to
-        # Wine, and the count would start again each time.
         subprocess.run(["xdotool", "windowmove", window, "0", "0"], check=True)
-        subprocess.run(["xdotool", "mousemove", "--window", window, "20", "40"], check=True)
+        move = ["xdotool", "mousemove", "--window", window]
+        subprocess.run(move + ["20", "40", "mousemove", "1010", "10"], check=True)
         session.wait_for("System Information", 30)
         time.sleep(12)
-        subprocess.run(["xdotool", "mousemove", "--window", window, "60", "60"], check=True)
+        subprocess.run(move + ["60", "60", "mousemove", "1010", "10"], check=True)
         moved = time.time()
         waited = locked(session, 2, 120) - moved
         check(waited >= 55, "the action came %d s after the input" % waited)
@@ -369,13 +370,11 @@ def idle_with_and_without_input(session):
 
 
 def program_ends(session):
-    """After notepad.exe: its end brings the countdown for a minute, then the action."""
+    # After notepad.exe: its end brings the countdown for a minute, then the action.
     editor = notepad()
     session.start("after", "notepad.exe", "6", relay=True)
     session.wait_for("Duskline", 60)
     time.sleep(5)
-    check(not session.windows().get("System Information", {}).get("visible"),
-          "a countdown while the program runs")
     editor.terminate()
     ended = time.time()
     session.wait_for("System Information", 30)

@@ -29,7 +29,6 @@ TEST(Trigger, StoredAndCommandLineForms) {
               expected)
         << text;
   }
-  EXPECT_EQ(ParseTrigger(""), Trigger{}) << "no value: the time of day";
 }
 
 struct TriggerRun : ProgramRun {
@@ -55,6 +54,7 @@ TEST_F(TriggerTest, InActsAfterItsDurationWithTheCountdownWhateverTheClockSays) 
   EXPECT_FALSE(Acted("LockWorkStation"));
   Seconds(1);
   EXPECT_TRUE(Acted("LockWorkStation"));
+  EXPECT_FALSE(Counting());
   EXPECT_EQ(fake_.service.log.back(), "Event 4 110 Lock in 0:02");
   EXPECT_TRUE(fake_.ini.log.empty()) << "nothing stored from a command line";
 }
@@ -120,9 +120,8 @@ TEST_F(TriggerTest, StoredTriggersAndTheirRemoval) {
     Window().List("cmbTrigger").LostFocus();
   }
   EXPECT_EQ(fake_.ini.log.back(), kIni + " [Command] Trigger");
-  fake_.ini.entries[kIni + " [Command] Trigger"] = "Idle 0:20";
   TriggerRun idle;
-  idle.fake_.ini.entries = fake_.ini.entries;
+  idle.fake_.ini.entries[kIni + " [Command] Trigger"] = "Idle 0:20";
   idle.Start("", 10, 0, 0);
   EXPECT_EQ(idle.fake_.tray.log.back(), "Tip Power Off after 0:20 idle");
 }

@@ -402,14 +402,14 @@ def follow(logind):
 
 
 def terminations(limit, count=1, call="Terminate"):
-    """Waits for the count of logind's calls of the action; the time it came."""
+    # Waits for the count of logind's calls of the action; the time it came.
     wait(lambda: calls(DIR + "/logind.log").count(call) >= count, call, limit)
     assert program.poll() is None, "the program ended"
     return time.time()
 
 
 def in_two_minutes(logind):
-    """"In 0:02": the countdown in the last minute, the log-off two minutes after the start."""
+    # "In 0:02": the countdown in the last minute, the log-off two minutes after the start.
     started = time.time()
     start("in", "0:02", "0")
     click(window("Duskline"), 3255, 2587, 3727)  # Hide
@@ -420,8 +420,8 @@ def in_two_minutes(logind):
 
 
 def idle_with_and_without_input(logind):
-    """Idle for a minute: the lock without input; after input the count starts again, and
-    input during the countdown starts it again: the lock comes a minute after that input."""
+    # Idle for a minute: the lock without input; after input the count starts again, and
+    # input during the countdown starts it again: the lock comes a minute after that input.
     start("idle", "0:01", "6")
     click(window("Duskline"), 3255, 2587, 3727)  # Hide
     terminations(150, 1, 'LockSession "c1"')
@@ -435,7 +435,7 @@ def idle_with_and_without_input(logind):
 
 
 def program_ends(logind):
-    """After a program: its end brings the countdown, and a minute later the log-off."""
+    # After a program: its end brings the countdown, and a minute later the log-off.
     # A name of its own: every instance counts, and other sleeps may run on this machine.
     shutil.copy(shutil.which("sleep"), DIR + "/duskline-watched")
     watched = subprocess.Popen([DIR + "/duskline-watched", "1000"])
