@@ -108,8 +108,8 @@ class Session:
                     "visible": top.group(2) == "1", "topmost": top.group(3) == "1", "texts": []})
             elif child and current is not None:
                 current["texts"].append(child.group(1))
-                if child.group(2) is not None:
-                    current["selected"] = int(child.group(2))
+                if child.group(2) is not None:  # the action's list comes before the trigger's
+                    current.setdefault("selected", int(child.group(2)))
         return windows
 
     def wait_for(self, caption, limit):
