@@ -346,13 +346,13 @@ def notepad():
 def idle_with_and_without_input(session):
     # Idle for a minute: no input, the action; input to a Wine window (Wine hears no other)
     # starts the count again, in the countdown too. The pointer waits in a corner: under Wine,
-    # windows that appear or move under it are input.
-    subprocess.run(["xdotool", "mousemove", "1010", "10"], check=True)
+    # windows that appear or move under it are input (the probe's click leaves it on Hide).
     editor = notepad()
     try:
         session.start("idle", "0:01", "6", relay=True)
         session.wait_for("Duskline", 60)
         session.click("&Hide")
+        subprocess.run(["xdotool", "mousemove", "1010", "10"], check=True)
         locked(session, 1, 150)
         window = subprocess.run(["xdotool", "search", "--name", "Notepad"], capture_output=True,
                                 text=True).stdout.split()[0]
