@@ -88,8 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FolderApp app;
   app.commandLine = zero == std::string::npos ? "" : rest.substr(0, zero);
   std::unique_ptr<IniFunctions> ini = MakeSystemIniFunctions();
-  Platform platform{app,       fake.windows, fake.clock,  *ini,       fake.api,
-                    fake.tray, fake.service, fake.events, fake.policy};
+  Platform platform{app,          fake.windows, fake.clock,  *ini,      fake.api,      fake.tray,
+                    fake.service, fake.events,  fake.policy, fake.idle, fake.processes};
   fake.clock.start = {2024, 1, day, hour, minute, second};
   Main main(platform);
   if (Ends([&] { main.Start(); })) return 0;

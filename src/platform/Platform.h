@@ -8,6 +8,7 @@
 #include "platform/Service.h"
 #include "platform/System.h"
 #include "platform/Tray.h"
+#include "platform/Triggers.h"
 
 namespace duskline {
 
@@ -21,6 +22,8 @@ struct Platform {
   ServiceControl& service;
   EventDispatcher& events;
   PolicyStore& policy;
+  IdleSource& idle;
+  ProcessWatch& processes;
 };
 
 }  // namespace duskline

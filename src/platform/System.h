@@ -2,6 +2,7 @@
 // functions it calls by name.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -34,6 +35,12 @@ class Clock {
  public:
   virtual ~Clock() = default;
   virtual LocalTime Now() const = 0;
+  // Milliseconds on a count that setting the clock does not move: what a duration is
+  // measured on.
+  virtual int64_t Elapsed() const {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+  }
 };
 
 // TOKEN_PRIVILEGES with one entry: 16 bytes.

@@ -21,6 +21,7 @@ Main::~Main() {
   platform_.service.ServiceStopped = nullptr;
   platform_.service.ConsoleAnswered = nullptr;
   platform_.policy.Changed = nullptr;
+  platform_.processes.Ended = nullptr;
 }
 
 void Main::Start() {
@@ -42,6 +43,13 @@ void Main::WireEvents() {
     chkDay(day).Click = events.Wrap([this, day] { chkDay_Click(day); });
     chkDay(day).LostFocus = events.Wrap(this, &Main::chkDay_LostFocus);
   }
+  cmbTrigger().Click = events.Wrap(this, &Main::cmbTrigger_Click);
+  cmbTrigger().LostFocus = events.Wrap(this, &Main::Trigger_LostFocus);
+  txtWait().Change = events.Wrap(this, &Main::txtWait_Change);
+  txtWait().LostFocus = events.Wrap(this, &Main::Trigger_LostFocus);
+  txtProgram().Change = events.Wrap(this, &Main::txtProgram_Change);
+  txtProgram().LostFocus = events.Wrap(this, &Main::txtProgram_LostFocus);
+  platform_.processes.Ended = events.Wrap(this, &Main::Program_Ended);
   tmrCheck().Tick = events.Wrap(this, &Main::tmrCheck_Timer);
   tmrAutoHide().Tick = events.Wrap(this, &Main::tmrAutoHide_Timer);
   form_->ControlNamed("cmdHide").Click = events.Wrap(this, &Main::cmdHide_Click);
@@ -89,26 +97,44 @@ void Main::LoadSchedule() {
   };
   const bool codeFromPolicy = applies(code);
   const bool daysFromPolicy = applies(policy_.days);
+  const bool triggerFromPolicy = applies(policy_.trigger);
+  const std::optional<TriggerCommand> command =
+      fromArguments ? ParseTriggerCommand(arguments_) : std::nullopt;
 
-  std::string source = codeFromPolicy ? code->value : arguments_;
+  std::string source = codeFromPolicy ? code->value
+                       : command      ? ProduceScheduleCommand("00:00", command->typeIndex)
+                                      : arguments_;
   std::string storedDays;  // a schedule on the command line or from policy applies every day
+  std::string storedTrigger;
   if (source.empty()) {
     clsProfileINI profile(platform_.ini);
     source =
         profile.GetProfileText(ProfilePath(), kScheduleSection, kScheduleEntry, kDefaultSchedule);
     storedDays = profile.GetProfileText(ProfilePath(), kScheduleSection, kDaysEntry, "");
+    storedTrigger = profile.GetProfileText(ProfilePath(), kScheduleSection, kTriggerEntry, "");
   }
-  LockPolicySchedule(codeFromPolicy, codeFromPolicy || daysFromPolicy);
+  // An administrator's time is not escaped through another trigger of the user's.
+  std::optional<Trigger> trigger;
+  if (triggerFromPolicy) {
+    trigger = policy_.trigger->value;
+  } else if (codeFromPolicy) {
+    trigger = Trigger{};
+  } else if (command) {
+    trigger = command->trigger;
+  }
+  LockPolicySchedule(codeFromPolicy, codeFromPolicy || daysFromPolicy,
+                     codeFromPolicy || triggerFromPolicy);
   const ScheduleParts schedule = ParseScheduleCommand(source);
   txtTime().SetText(schedule.timeText);
   cmbType().SetListIndex(schedule.typeIndex);
   SetChosenDays(daysFromPolicy ? policy_.days->value : DaysFromStored(storedDays));
   gblnDaysChanged_ = false;  // loaded, not changed: the file keeps its value
+  LoadTrigger(trigger, storedTrigger);
 }
 
 // Locked before the controls are filled: their change events already find the schedule
 // from policy, which is never stored.
-void Main::LockPolicySchedule(bool code, bool days) {
+void Main::LockPolicySchedule(bool code, bool days, bool trigger) {
   const bool editable = !gblnScheduleLocked_;
   if (code != gblnCodeFromPolicy_) {
     txtTime().SetEnabled(editable && !code);
@@ -117,15 +143,23 @@ void Main::LockPolicySchedule(bool code, bool days) {
   if (days != gblnDaysFromPolicy_) {
     for (int day = 0; day < kDaysInWeek; ++day) chkDay(day).SetEnabled(editable && !days);
   }
+  if (trigger != gblnTriggerFromPolicy_) {
+    cmbTrigger().SetEnabled(editable && !trigger);
+    txtWait().SetEnabled(editable && !trigger);
+    txtProgram().SetEnabled(editable && !trigger);
+  }
   gblnCodeFromPolicy_ = code;
   gblnDaysFromPolicy_ = days;
+  gblnTriggerFromPolicy_ = trigger;
 }
 
 void Main::Policy_Changed() {
   const Policy before = policy_;
   policy_ = policyReader_.Read();
   ApplyCountdownPolicy();
-  if (policy_.code == before.code && policy_.days == before.days) return;
+  if (policy_.code == before.code && policy_.days == before.days &&
+      policy_.trigger == before.trigger)
+    return;
   try {
     LoadSchedule();
   } catch (const RuntimeError& error) {

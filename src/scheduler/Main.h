@@ -14,6 +14,7 @@
 #include "platform/Platform.h"
 #include "scheduler/ChosenDays.h"
 #include "scheduler/Policy.h"
+#include "scheduler/Trigger.h"
 
 namespace duskline {
 
@@ -82,6 +83,17 @@ class Main {
   void cmbType_LostFocus();
   void chkDay_Click(int day);
   void chkDay_LostFocus();
+  // Editing of the trigger: a new choice or duration starts it from now; a program is
+  // watched once its name is left.
+  void cmbTrigger_Click();
+  void txtWait_Change();
+  void txtProgram_Change();
+  void txtProgram_LostFocus();
+  void Trigger_LostFocus();
+  // The watched program's last instance ended: the countdown runs for a minute.
+  void Program_Ended();
+  // The trigger the controls hold.
+  Trigger CurrentTrigger() const;
 
   // The days the toggles hold, and whether today is one of them.
   DaySet ChosenDays() const;
@@ -141,10 +153,12 @@ class Main {
   // The schedule from the computer's policy, the command line, the user's policy or the
   // settings file, in this order; a schedule from policy is locked.
   void LoadSchedule();
-  void LockPolicySchedule(bool code, bool days);
+  void LockPolicySchedule(bool code, bool days, bool trigger);
   // What the countdown offers under the policy.
   void ApplyCountdownPolicy();
   void ShowAttention();
+  // The last minute in the tray: the countdown once, the fast animation.
+  void FinalMinuteWarning();
   // A tick while following the system service.
   void FollowTick();
   // "Stop" while following: the service's answer, and the end of the program if it agreed.
@@ -170,8 +184,23 @@ class Main {
   // From session 0 the countdown also goes to the person at the console.
   void SendConsoleCountdown();
   std::string ProfilePath() const;
+  // The triggers besides a time of day (TriggerCheck.cpp): the check, and the time it waits
+  // for the next, when the outcome can change at the earliest.
+  int64_t RunTriggerCheck();
+  // Milliseconds until the action, if it is due at all.
+  std::optional<int64_t> TriggerRemaining(const Trigger& trigger);
+  void FireTrigger(const Trigger& trigger);
+  // Starts the trigger afresh from now; a program chosen by the user that is not running is
+  // refused with a message.
+  void StartTrigger(bool chosen);
+  void LoadTrigger(const std::optional<Trigger>& given, const std::string& stored);
+  void SaveTrigger();
+  std::string TriggerToolTip() const;
 
   TextBox& txtTime() const;
+  DropDownList& cmbTrigger() const;
+  TextBox& txtWait() const;
+  TextBox& txtProgram() const;
   DropDownList& cmbType() const;
   Timer& tmrCheck() const;
   Timer& tmrAutoHide() const;
@@ -200,6 +229,16 @@ class Main {
   // The time and action, or the days, come from the policy and are not stored.
   bool gblnCodeFromPolicy_ = false;
   bool gblnDaysFromPolicy_ = false;
+  bool gblnTriggerFromPolicy_ = false;
+  // The user changed the trigger since it was loaded or saved.
+  bool gblnTriggerChanged_ = false;
+  bool gblnLoading_ = false;
+  // In: when the action comes, on the clock's elapsed count; After: set when the program ends.
+  std::optional<int64_t> triggerDue_;
+  // Idle: the idle time the last check saw, and whether it acted since the last input.
+  int64_t lastIdle_ = 0;
+  bool gblnIdleActed_ = false;
+  int64_t triggerPostponed_ = 0;  // milliseconds added by Postpone
 };
 
 }  // namespace duskline

@@ -62,6 +62,12 @@ Policy PolicyReader::Read() {
                           if (value.text.empty()) return kEveryDay;
                           return WellFormedDays(value.text);
                         });
+  policy.trigger = ReadValue<Trigger>(
+      kPolicyTrigger, "a trigger: In H:MM, Idle H:MM, After and a program's name, or empty",
+      [](const PolicyValue& value) -> std::optional<Trigger> {
+        if (value.kind != PolicyValue::Kind::Text) return std::nullopt;
+        return ParseTrigger(value.text);
+      });
   const auto noStop = ReadFlag(kPolicyNoStop);
   const auto noPostpone = ReadFlag(kPolicyNoPostpone);
   policy.noStop = noStop && noStop->value;

@@ -12,12 +12,14 @@
 
 #include "platform/PolicyStore.h"
 #include "scheduler/ChosenDays.h"
+#include "scheduler/Trigger.h"
 
 namespace duskline {
 
 // The names of the values, the same for every store.
 inline constexpr const char* kPolicyCode = "Code";
 inline constexpr const char* kPolicyDays = "Days";
+inline constexpr const char* kPolicyTrigger = "Trigger";
 inline constexpr const char* kPolicyNoStop = "NoStop";
 inline constexpr const char* kPolicyNoPostpone = "NoPostpone";
 
@@ -41,6 +43,8 @@ struct Policy {
   std::optional<PolicySetting<DaySet>> days;
   bool noStop = false;
   bool noPostpone = false;
+  // The settings file's Trigger form; an empty text is the time of day.
+  std::optional<PolicySetting<Trigger>> trigger{};
   bool operator==(const Policy&) const = default;
 };
 

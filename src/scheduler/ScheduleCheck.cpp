@@ -41,7 +41,16 @@ void Main::tmrCheck_Timer() {
     // Following reads the service's phase: its beat stays one second.
     return ContinueOnError([&] { ArmCheck(kSecond); });
   }
-  ArmNextCheck(RunCheck());
+  TriggerKind kind = TriggerKind::TimeOfDay;
+  ContinueOnError([&] { kind = CurrentTrigger().kind; });
+  if (kind == TriggerKind::TimeOfDay) return ArmNextCheck(RunCheck());
+  const int64_t wait = RunTriggerCheck();
+  // The system may gather a wake-up that only looks whether anything is due yet.
+  ContinueOnError([&] {
+    if (!tmrCheck().Enabled()) return;
+    tmrCheck().SetSlack(wait > kMinute ? kTurnSlack : 0);
+    tmrCheck().SetInterval(static_cast<int>(std::clamp<int64_t>(wait, 1, 24 * 3600 * 1000)));
+  });
 }
 
 // The outcome of a check changes only when the minute turns, or when something else changes,
@@ -78,7 +87,6 @@ void Main::ArmCheck(int milliseconds) {
 bool Main::RunCheck() {
   int16_t scheduledMinute = 0, scheduledHour = 0, currentMinute = 0, currentHour = 0;
   int32_t scheduledOfDay = 0, currentOfDay = 0;
-  TrayIcon& tray = platform_.tray;
 
   ContinueOnError([&] { scheduledMinute = MinuteField(txtTime().Text()); });
   ContinueOnError([&] { scheduledHour = HourField(txtTime().Text()); });
@@ -109,13 +117,7 @@ bool Main::RunCheck() {
       StartWarningAnimation(1000, 2);
     } else if (difference == 1) {
       ContinueOnError([&] { SaveSchedule(); });
-      if (!gblnAttentionShown_) {
-        ContinueOnError([&] { ShowAttention(); });
-        ContinueOnError([&] { SendConsoleCountdown(); });
-        gblnAttentionShown_ = true;
-      }
-      StartWarningAnimation(250, 3);
-      ContinueOnError([&] { tray.SetIconCode(2); });
+      FinalMinuteWarning();
     } else {
       StopWarningAnimation();
     }
@@ -129,6 +131,16 @@ bool Main::RunCheck() {
     FireAction();
   }
   return warning;
+}
+
+void Main::FinalMinuteWarning() {
+  if (!gblnAttentionShown_) {
+    ContinueOnError([&] { ShowAttention(); });
+    ContinueOnError([&] { SendConsoleCountdown(); });
+    gblnAttentionShown_ = true;
+  }
+  StartWarningAnimation(250, 3);
+  ContinueOnError([&] { platform_.tray.SetIconCode(2); });
 }
 
 void Main::FollowTick() {
@@ -161,6 +173,13 @@ void Main::PostponeOccurrence() {
     return PutAwayWarning();
   }
   if (gblnScheduleLocked_ || policy_.noPostpone || gintPostponements_ >= kMaxPostponements) return;
+  if (CurrentTrigger().kind != TriggerKind::TimeOfDay) {
+    triggerPostponed_ += kPostponeMinutes * kMinute;
+    ++gintPostponements_;
+    PutAwayWarning();
+    platform_.tray.SetTipText(ToolTipText());
+    return CheckOnNextSecond();
+  }
   const LocalTime now = platform_.clock.Now();
   int64_t occurrence = 0;
   if (postponedTo_) {
@@ -241,6 +260,8 @@ void Main::System_Resumed() {
 }
 
 void Main::System_ClockChanged() {
+  // The clock time an "In" names moves with the clock; its duration does not.
+  ContinueOnError([&] { platform_.tray.SetTipText(ToolTipText()); });
   CheckOnNextSecond();
 }
 
@@ -386,6 +407,7 @@ void Main::SaveSchedule() {
     profile.WriteProfileText(ProfilePath(), kScheduleSection, kScheduleEntry, command);
   }
   if (gblnDaysChanged_ && !gblnDaysFromPolicy_) SaveDays();
+  if (gblnTriggerChanged_ && !gblnTriggerFromPolicy_) SaveTrigger();
 }
 
 bool Main::IsChosenDay() const {

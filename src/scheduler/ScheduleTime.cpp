@@ -1,6 +1,7 @@
 #include "scheduler/ScheduleTime.h"
 
 #include <chrono>
+#include <cstdio>
 
 #include "platform/Runtime.h"
 
@@ -47,6 +48,13 @@ LocalTime FromCalendarMinute(int64_t minute) {
           inDay / 60,
           inDay % 60,
           0};
+}
+
+std::string HourAndMinute(int64_t minute) {
+  const LocalTime time = FromCalendarMinute(minute);
+  char text[8];
+  std::snprintf(text, sizeof text, "%02d:%02d", time.hour % 100, time.minute);
+  return text;
 }
 
 }  // namespace duskline

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "platform/System.h"
@@ -22,5 +23,8 @@ int64_t CalendarMinute(const LocalTime& time);
 
 // The local date and time of such a minute, seconds zero.
 LocalTime FromCalendarMinute(int64_t minute);
+
+// "HH:MM" of such a minute.
+std::string HourAndMinute(int64_t minute);
 
 }  // namespace duskline

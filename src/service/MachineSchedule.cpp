@@ -1,22 +1,9 @@
 #include "service/MachineSchedule.h"
 
-#include <cstdio>
-
 #include "scheduler/ScheduleCommand.h"
 #include "scheduler/ScheduleTime.h"
 
 namespace duskline {
-
-namespace {
-
-std::string HourAndMinute(int64_t minute) {
-  const LocalTime time = FromCalendarMinute(minute);
-  char text[8];
-  std::snprintf(text, sizeof text, "%02d:%02d", time.hour % 100, time.minute);
-  return text;
-}
-
-}  // namespace
 
 bool IsGraphicalUserSession(const SessionInfo& session) {
   return (session.type == "x11" || session.type == "wayland") && session.sessionClass == "user";
@@ -55,9 +42,12 @@ std::optional<MachinePolicy> MachinePolicyOf(const Policy& policy) {
   if (!machine(policy.code)) return std::nullopt;
   // A well-formed schedule parses without an error.
   const ScheduleParts parts = ParseScheduleCommand(policy.code->value);
-  return MachinePolicy{parts.timeText, parts.typeIndex,
-                       machine(policy.days) ? policy.days->value : kEveryDay, policy.noStop,
-                       policy.noPostpone};
+  return MachinePolicy{parts.timeText,
+                       parts.typeIndex,
+                       machine(policy.days) ? policy.days->value : kEveryDay,
+                       policy.noStop,
+                       policy.noPostpone,
+                       machine(policy.trigger) ? policy.trigger->value : Trigger{}};
 }
 
 MachineAction ActionOfType(int16_t typeIndex) {
@@ -80,7 +70,17 @@ MachineAction ActionOfType(int16_t typeIndex) {
 }
 
 void MachineSchedule::SetPolicy(std::optional<MachinePolicy> policy) {
+  // In counts from when the service took it; the same In again keeps its moment.
+  const bool sameTrigger = policy_ && policy && policy_->trigger == policy->trigger;
   policy_ = std::move(policy);
+  const std::optional<int> minutes = policy_ && policy_->trigger.kind == TriggerKind::In
+                                         ? DurationMinutes(policy_->trigger.wait)
+                                         : std::nullopt;
+  if (!minutes) {
+    inAt_.reset();
+  } else if (!sameTrigger || !inAt_) {
+    inAt_ = CalendarMinute(clock_.Now()) + *minutes;
+  }
   // A postponement belongs to the old schedule. A stopped or carried out occurrence stays so:
   // another change of the file must not bring it back.
   postponedTo_.reset();
@@ -89,6 +89,7 @@ void MachineSchedule::SetPolicy(std::optional<MachinePolicy> policy) {
 
 std::optional<int64_t> MachineSchedule::Occurrence(const LocalTime& now) const {
   if (postponedTo_) return postponedTo_;
+  if (policy_ && policy_->trigger.kind != TriggerKind::TimeOfDay) return inAt_;
   if (!policy_ || !((policy_->days >> Weekday(now)) & 1)) return std::nullopt;
   const std::string& text = policy_->timeText;
   return CalendarMinute(now) - (now.hour * 60 + now.minute) +
@@ -114,8 +115,9 @@ void MachineSchedule::Tick() {
   if (!open) return;
   // The clock never shows an hour or a minute out of range: such a time never fires.
   const std::string& text = policy_ ? policy_->timeText : std::string();
-  const bool due = postponedTo_ ? *occurrence == minute
-                                : now.hour == HourField(text) && now.minute == MinuteField(text);
+  const bool due = postponedTo_ || inAt_
+                       ? *occurrence == minute
+                       : now.hour == HourField(text) && now.minute == MinuteField(text);
   if (due) Fire(*occurrence);
 }
 
@@ -126,6 +128,7 @@ void MachineSchedule::Fire(int64_t occurrence) {
   int count = 0;
   const std::string why = machine_.Carry(action, count);
   std::string text = ShutdownTypeName(type) + " at " + HourAndMinute(occurrence);
+  if (inAt_) text += " (" + TriggerText(policy_->trigger) + ")";
   if (!why.empty()) {
     machine_.WriteEventLogEntry(kErrorEventType, kErrorEventId, text + " was refused: " + why);
     return;
@@ -151,6 +154,11 @@ std::optional<LocalTime> MachineSchedule::NextAction() const {
   const LocalTime now = clock_.Now();
   const int64_t minute = CalendarMinute(now);
   if (postponedTo_ && *postponedTo_ > minute) return FromCalendarMinute(*postponedTo_);
+  if (policy_->trigger.kind != TriggerKind::TimeOfDay) {
+    if (inAt_ && *inAt_ >= minute && inAt_ != fired_ && inAt_ != stopped_)
+      return FromCalendarMinute(*inAt_);
+    return std::nullopt;
+  }
   const int16_t hour = HourField(policy_->timeText), ofHour = MinuteField(policy_->timeText);
   // A time the clock never shows never comes.
   if (static_cast<uint16_t>(hour) > 23 || static_cast<uint16_t>(ofHour) > 59) return std::nullopt;

@@ -13,6 +13,7 @@
 #include "platform/System.h"
 #include "scheduler/ChosenDays.h"
 #include "scheduler/Policy.h"
+#include "scheduler/Trigger.h"
 
 namespace duskline {
 
@@ -32,6 +33,9 @@ struct MachinePolicy {
   DaySet days = kEveryDay;
   bool noStop = false;
   bool noPostpone = false;
+  // The time of day, or In from when the service took the policy; Idle and After watch a
+  // user's input and programs, which are no business of the system's: they never act here.
+  Trigger trigger{};
   bool operator==(const MachinePolicy&) const = default;
 };
 
@@ -92,6 +96,7 @@ class MachineSchedule {
   std::optional<int64_t> stopped_;
   std::optional<int64_t> postponedTo_;
   int postponements_ = 0;
+  std::optional<int64_t> inAt_;  // the one occurrence of In
 };
 
 }  // namespace duskline

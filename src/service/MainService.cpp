@@ -95,6 +95,9 @@ void Main::NTService1_ServiceStarted(bool& success) {
     txtTime().SetEnabled(false);
     cmbType().SetEnabled(false);
     for (int day = 0; day < kDaysInWeek; ++day) chkDay(day).SetEnabled(false);
+    cmbTrigger().SetEnabled(false);
+    txtWait().SetEnabled(false);
+    txtProgram().SetEnabled(false);
     gblnScheduleLocked_ = true;
     WriteStatusEntry("Service started");
   } catch (const RuntimeError& error) {

@@ -1,10 +1,10 @@
 // Main's tray icon and window handling: the tooltip, restoring from the tray, hiding,
 // closing and the About window.
-#include <cstdio>
 
 #include "about/frmSplash.h"
 #include "scheduler/Main.h"
 #include "scheduler/ScheduleCommand.h"
+#include "scheduler/ScheduleTime.h"
 
 namespace duskline {
 
@@ -21,15 +21,15 @@ void Main::SetToolTip() {
 
 std::string Main::ToolTipText() const {
   std::string time = txtTime().Text();
-  if (postponedTo_) {
-    const auto minute = static_cast<int>((*postponedTo_ % 1440 + 1440) % 1440);
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d:%02d", minute / 60, minute % 60);
-    time = text;
+  if (postponedTo_) time = HourAndMinute(*postponedTo_);
+  std::string text;
+  if (CurrentTrigger().kind != TriggerKind::TimeOfDay) {
+    text = TriggerToolTip();
+  } else {
+    text = ShutdownTypeName(cmbType().ListIndex()) + " at " + time;
+    const DaySet days = ChosenDays();
+    if (days != kEveryDay) text += ", " + DaysSummary(days);
   }
-  std::string text = ShutdownTypeName(cmbType().ListIndex()) + " at " + time;
-  const DaySet days = ChosenDays();
-  if (days != kEveryDay) text += ", " + DaysSummary(days);
   if (gblnCodeFromPolicy_) {
     text += " (set by your administrator)";
   } else if (gblnDaysFromPolicy_) {

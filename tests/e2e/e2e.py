@@ -108,8 +108,8 @@ class Session:
                     "visible": top.group(2) == "1", "topmost": top.group(3) == "1", "texts": []})
             elif child and current is not None:
                 current["texts"].append(child.group(1))
-                if child.group(2) is not None:
-                    current["selected"] = int(child.group(2))
+                if child.group(2) is not None:  # the action's list comes before the trigger's
+                    current.setdefault("selected", int(child.group(2)))
         return windows
 
     def wait_for(self, caption, limit):
@@ -312,10 +312,81 @@ def install_run_uninstall(session):
     run_switch(session, "-uninstall", "Orvanta Duskline konnte nicht deinstalliert werden.")
 
 
+def locked(session, count, limit):
+    # Waits for the count of LockWorkStation calls; the time it came.
+    end = time.time() + limit
+    while [name for name, _ in session.relayed()].count("LockWorkStation") < count:
+        check(time.time() < end and session.process.poll() is None, "no action %d" % count)
+        time.sleep(1)
+    return time.time()
+
+
+def in_two_minutes(session):
+    # "In 0:02" from the command line: the countdown in its last minute, the action two
+    # minutes after the start, nothing stored.
+    started = time.time()
+    session.start("in", "0:02", "6", relay=True)
+    session.wait_for("Duskline", 60)
+    session.click("&Hide")
+    session.wait_for("System Information", 150)
+    check(time.time() - started >= 55, "the countdown came before the last minute")
+    took = locked(session, 1, 90) - started
+    check(115 <= took <= 135, "the action came %d s after the start" % took)
+    check(session.ini() is None, "the command line's trigger was stored")
+
+
+def notepad():
+    # Wine's notepad: its loader becomes the Windows process, so its end is the program's.
+    process = subprocess.Popen(["/usr/lib/wine/wine64", "notepad"], stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, env=dict(os.environ, WINEDEBUG="-all"))
+    time.sleep(8)
+    return process
+
+
+def idle_with_and_without_input(session):
+    # Idle for a minute: no input, the action; input to a Wine window (Wine hears no other)
+    # starts the count again, in the countdown too. The pointer waits in a corner: under Wine,
+    # windows that appear or move under it are input (the probe's click leaves it on Hide).
+    editor = notepad()
+    try:
+        session.start("idle", "0:01", "6", relay=True)
+        session.wait_for("Duskline", 60)
+        session.click("&Hide")
+        subprocess.run(["xdotool", "mousemove", "1010", "10"], check=True)
+        locked(session, 1, 150)
+        window = subprocess.run(["xdotool", "search", "--name", "Notepad"], capture_output=True,
+                                text=True).stdout.split()[0]
+        subprocess.run(["xdotool", "windowmove", window, "0", "0"], check=True)
+        move = ["xdotool", "mousemove", "--window", window]
+        subprocess.run(move + ["20", "40", "mousemove", "1010", "10"], check=True)
+        session.wait_for("System Information", 30)
+        time.sleep(12)
+        subprocess.run(move + ["60", "60", "mousemove", "1010", "10"], check=True)
+        moved = time.time()
+        waited = locked(session, 2, 120) - moved
+        check(waited >= 55, "the action came %d s after the input" % waited)
+    finally:
+        editor.kill()
+
+
+def program_ends(session):
+    # After notepad.exe: its end brings the countdown for a minute, then the action.
+    editor = notepad()
+    session.start("after", "notepad.exe", "6", relay=True)
+    session.wait_for("Duskline", 60)
+    time.sleep(5)
+    editor.terminate()
+    ended = time.time()
+    session.wait_for("System Information", 30)
+    took = locked(session, 1, 90) - ended
+    check(50 <= took <= 75, "the action came %d s after the end" % took)
+
+
 SCENARIOS = {f.__name__: f for f in (startup_from_ini, startup_from_arguments,
                                      countdown_and_action, stop_ends_program,
                                      install_run_uninstall, restart_action, sleep_action,
-                                     lock_action, policy_while_running)}
+                                     lock_action, policy_while_running, in_two_minutes,
+                                     idle_with_and_without_input, program_ends)}
 
 
 def main():

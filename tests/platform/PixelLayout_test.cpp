@@ -12,7 +12,7 @@ TEST(PixelLayout, TwipsRoundToTheNearestPixelAtTheDpi) {
   EXPECT_EQ(TwipsToPixels(1440, 144), 144);
   EXPECT_EQ(TwipsToPixels(7, 96), 0);  // 0.47
   EXPECT_EQ(TwipsToPixels(8, 96), 1);  // 0.53
-  EXPECT_EQ(ClientPixels(MainLayout(), 120), (PixelRect{0, 0, 271, 241}));
+  EXPECT_EQ(ClientPixels(MainLayout(), 120), (PixelRect{0, 0, 271, 341}));
 }
 
 TEST(PixelLayout, ContainersAddUpAndControlsThatMeetInTwipsMeetInPixels) {

@@ -106,7 +106,7 @@ TEST_F(MachineScheduleTest, OnlyAnActiveGraphicalSessionMayStopAndOnlyWhenDue) {
 
 TEST_F(MachineScheduleTest, TheComputersPolicyForbidsStopAndPostponeAndARefusalIsAnError) {
   machine.refusal = "Access denied";
-  Policy policy{PolicySetting<std::string>{"12:00 0", PolicyScope::User}, {}, true, true};
+  Policy policy{PolicySetting<std::string>{"12:00 0", PolicyScope::User}, {}, true, true, {}};
   EXPECT_EQ(MachinePolicyOf(policy), std::nullopt) << "a user's policy binds the computer";
   policy.code->scope = PolicyScope::Machine;
   Run(MachinePolicyOf(policy).value(), 11, 59, 10);
@@ -134,6 +134,21 @@ TEST_F(MachineScheduleTest, PostponesTenMinutesThreeTimes) {
   clock.elapsed = 0;
   schedule.Tick();
   EXPECT_EQ(schedule.Postpone(kDesk), Refusal::kNone);
+}
+
+// In from the policy counts from when the service took it, once, whatever the days and the
+// same policy read again; Idle and After are a session's and never act here.
+TEST_F(MachineScheduleTest, InFromThePolicyActsOnceIdleNever) {
+  Run({"00:00", kLogoff, 0, false, false, {TriggerKind::In, "0:03", ""}}, 11, 55);
+  schedule.SetPolicy(
+      MachinePolicy{"00:00", kLogoff, 0, false, false, {TriggerKind::In, "0:03", ""}});
+  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 1, 11, 57, 0}));
+  TickUntil(12, 30);
+  EXPECT_EQ(machine.journal, Texts{"4 Logoff at 11:57 (in 0:03): 2 graphical sessions ended"});
+  schedule.SetPolicy(
+      MachinePolicy{"12:31", kLogoff, kEveryDay, false, false, {TriggerKind::Idle, "0:01", ""}});
+  TickUntil(12, 40);
+  EXPECT_EQ(machine.carried.size(), 1u);
 }
 
 }  // namespace

@@ -18,14 +18,17 @@ namespace {
 TEST(Layouts, EveryControlWhereItBelongs) {
   // clang-format off
   const std::pair<const FormLayout&, const char*> forms[] = {
-      {MainLayout(), "Duskline[] 3255x2895 centred Label3 1635,420,1575,255 Frame2 0,600,3255,1515 "
+      {MainLayout(), "Duskline[] 3255x4095 centred Label3 1635,420,1575,255 Frame2 0,600,3255,2715 "
           "[5] Label1(0) in Frame2 120,240,1215,255 txtTime in Frame2 1440,240,1695,285 [7] "
           "Label1(1) in Frame2 120,600,1215,255 cmbType in Frame2 1440,600,1695,315 [6] chkDay(0) "
           "in Frame2 120,1020,430,315 [11] Mon in chkDay(1) in Frame2 550,1020,430,315 [12] Tue in "
           "chkDay(2) in Frame2 980,1020,430,315 [13] Wed in chkDay(3) in Frame2 1410,1020,430,315 "
           "[14] Thu in chkDay(4) in Frame2 1840,1020,430,315 [15] Fri in chkDay(5) in Frame2 "
-          "2270,1020,430,315 [16] Sat in chkDay(6) in Frame2 2700,1020,430,315 [17] Sun in Frame1 "
-          "0,2100,3255,735 [1] cmdClose in Frame1 240,240,855,375 [4] cmdAbout in Frame1 "
+          "2270,1020,430,315 [16] Sat in chkDay(6) in Frame2 2700,1020,430,315 [17] Sun in Label2(0) "
+          "in Frame2 120,1440,1215,255 cmbTrigger in Frame2 1440,1440,1695,315 [19] Label2(1) in "
+          "Frame2 120,1860,1215,255 txtWait in Frame2 1440,1860,1695,285 [21] Label2(2) in Frame2 "
+          "120,2280,1215,255 txtProgram in Frame2 1440,2280,1695,285 [23] Frame1 0,3300,3255,735 "
+          "[1] cmdClose in Frame1 240,240,855,375 [4] cmdAbout in Frame1 "
           "1200,240,855,375 [2] cmdHide in Frame1 2160,240,855,375 [3] tmrAutoHide tmrCheck "
           "NTService1 SysTray "},
       {AttentionLayout(), "System Information[attention] 4680x2220 centred lblInfo "

@@ -14,7 +14,8 @@ namespace {
 constexpr int kSettleMs = 200;
 
 const char* SectionOf(const std::string& name) {
-  return name == kPolicyCode || name == kPolicyDays ? "Command" : "Policy";
+  return name == kPolicyCode || name == kPolicyDays || name == kPolicyTrigger ? "Command"
+                                                                              : "Policy";
 }
 
 // Why users other than root could change what `status` describes; empty when none can.

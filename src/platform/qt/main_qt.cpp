@@ -10,6 +10,7 @@
 #include "platform/qt/ClockWatch_qt.h"
 #include "platform/qt/Follow_qt.h"
 #include "platform/qt/PolicyFile_qt.h"
+#include "platform/qt/Triggers_qt.h"
 #include "platform/qt/WindowSystem_qt.h"
 #include "scheduler/Main.h"
 
@@ -51,7 +52,10 @@ int main(int argc, char** argv) {
   qt::PolicyFile policy(qt::kPolicyFolder, [&service](const std::string& text) {
     service->WriteEventLogEntry(kWarningEventType, kWarningEventId, text);
   });
-  Platform platform{app, windows, clock, *ini, *api, *tray, *service, events, policy};
+  qt::SessionIdle idle;
+  qt::PidfdWatch processes;
+  Platform platform{app,      windows, clock,  *ini, *api,     *tray,
+                    *service, events,  policy, idle, processes};
   Main main(platform);
   if (following) main.Follow(scheduler);
   events.Raise([&] { main.Start(); });

@@ -53,6 +53,7 @@ class FakeTimer;
 class FakeClock : public Clock {
  public:
   LocalTime Now() const override;
+  int64_t Elapsed() const override { return elapsed; }
   void Advance(int64_t milliseconds);
   // The computer sleeps: the time moves on and no timer fires; each fires next on its beat.
   void Sleep(int64_t milliseconds);
@@ -370,6 +371,31 @@ class FakePolicyStore : public PolicyStore {
   std::map<std::pair<PolicyScope, std::string>, PolicyValue> values;
 };
 
+// Idle time on the fake clock since `lastInput`, its count at the last input.
+struct FakeIdle : IdleSource {
+  explicit FakeIdle(FakeClock& clock) : clock(clock) {}
+  std::optional<int64_t> IdleMilliseconds() override { return ++asked, clock.elapsed - lastInput; }
+  void Input() { lastInput = clock.elapsed; }
+  FakeClock& clock;
+  int64_t lastInput = 0;
+  int asked = 0;
+};
+
+// Running programs by name; End raises Ended as a watch of that name would.
+struct FakeProcessWatch : ProcessWatch {
+  std::vector<std::string> Running() override { return {running.begin(), running.end()}; }
+  bool Watch(const std::string& name) override {
+    return !(watched = running.contains(name) ? name : "").empty();
+  }
+  void Cancel() override { watched.clear(); }
+  void End(const std::string& name) {
+    running.erase(name);
+    if (watched == name && Ended) Ended();
+  }
+  std::set<std::string> running;
+  std::string watched;
+};
+
 // Everything a form reaches, wired together. An error no handler traps is recorded, reported
 // in the standard message box and ends the program.
 struct FakePlatform {
@@ -383,7 +409,9 @@ struct FakePlatform {
   FakeService service;
   EventDispatcher events;
   FakePolicyStore policy;
-  Platform platform{app, windows, clock, ini, api, tray, service, events, policy};
+  FakeIdle idle{clock};
+  FakeProcessWatch processes;
+  Platform platform{app, windows, clock, ini, api, tray, service, events, policy, idle, processes};
 };
 
 }  // namespace duskline::fakes

@@ -43,15 +43,9 @@ constexpr DWORD kLongestText = 4096;
 }  // namespace
 
 RegistryPolicy::RegistryPolicy(HINSTANCE instance) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = &RegistryPolicy::WindowProc;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = kWindowClass;
-  RegisterClassExW(&windowClass);
   // Top-level and hidden: a message-only window would not hear WM_SETTINGCHANGE.
-  window_ =
-      CreateWindowExW(0, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, this);
+  window_ = CreateOwnedWindow(instance, kWindowClass, &RegistryPolicy::WindowProc, this, WS_POPUP,
+                              nullptr);
   stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (window_ != nullptr && stop_ != nullptr) {
     watcher_ = CreateThread(nullptr, 64 * 1024, &RegistryPolicy::Watch, this,
@@ -134,11 +128,7 @@ DWORD WINAPI RegistryPolicy::Watch(LPVOID parameter) {
 
 LRESULT CALLBACK RegistryPolicy::WindowProc(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<RegistryPolicy*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = WindowOwner<RegistryPolicy>(window, message, lParam);
   const bool policyBroadcast = message == WM_SETTINGCHANGE && lParam != 0 &&
                                lstrcmpiW(reinterpret_cast<const wchar_t*>(lParam), L"Policy") == 0;
   if (self != nullptr && (message == kChangedMessage || policyBroadcast) && self->Changed) {

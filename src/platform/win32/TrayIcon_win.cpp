@@ -212,11 +212,7 @@ LRESULT TrayIconWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
 
 LRESULT CALLBACK TrayIconWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<TrayIconWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = WindowOwner<TrayIconWindow>(window, message, lParam);
   if (self == nullptr || self->window_ != window) {
     return DefWindowProcW(window, message, wParam, lParam);
   }

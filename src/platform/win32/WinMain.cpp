@@ -3,6 +3,7 @@
 #include "platform/win32/Controls_win.h"
 #include "platform/win32/PolicyStore_win.h"
 #include "platform/win32/System_win.h"
+#include "platform/win32/Triggers_win.h"
 #include "platform/win32/WindowSystem_win.h"
 #include "scheduler/Main.h"
 
@@ -60,7 +61,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   windows.SetLastResort(unhandled);
 
   win32::RegistryPolicy policy(instance);
-  Platform platform{app, windows, clock, *ini, api, *tray, *service, events, policy};
+  win32::LastInput idle;
+  win32::ProcessWaiter processes(instance);
+  Platform platform{app,      windows, clock,  *ini, api,      *tray,
+                    *service, events,  policy, idle, processes};
   Main main(platform);
   events.Raise([&] { main.Start(); });
   return windows.Run();

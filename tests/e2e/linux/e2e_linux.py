@@ -106,7 +106,7 @@ def startup_and_stop(logind):
     with open(ini, "w", newline="") as f:
         f.write(INI)
     start(fake_time="22:29:40")
-    click(window("Duskline"), 3255, 2587, 2527)  # Hide
+    click(window("Duskline"), 3255, 2587, 3727)  # Hide
     wait(lambda: not shown("Duskline"), "hidden main window")
     panel = x("xdotool", "search", "--name", "^panel$").split()[0]  # trayer's
     wait(lambda: '"duskline"' in x("xwininfo", "-tree", "-id", panel), "icon in the tray", 10)
@@ -401,6 +401,55 @@ def follow(logind):
         system.stop()
 
 
+def terminations(limit, count=1, call="Terminate"):
+    # Waits for the count of logind's calls of the action; the time it came.
+    wait(lambda: calls(DIR + "/logind.log").count(call) >= count, call, limit)
+    assert program.poll() is None, "the program ended"
+    return time.time()
+
+
+def in_two_minutes(logind):
+    # "In 0:02": the countdown in the last minute, the log-off two minutes after the start.
+    started = time.time()
+    start("in", "0:02", "0")
+    click(window("Duskline"), 3255, 2587, 3727)  # Hide
+    wait(lambda: shown("System Information"), "countdown", 130)
+    assert time.time() - started >= 55, "the countdown came before the last minute"
+    took = terminations(90) - started
+    assert 115 <= took <= 135, "the log-off came %d s after the start" % took
+
+
+def idle_with_and_without_input(logind):
+    # Idle for a minute: the lock without input; after input the count starts again, and
+    # input during the countdown starts it again: the lock comes a minute after that input.
+    start("idle", "0:01", "6")
+    click(window("Duskline"), 3255, 2587, 3727)  # Hide
+    terminations(150, 1, 'LockSession "c1"')
+    x("xdotool", "mousemove", "200", "200")
+    wait(lambda: shown("System Information"), "countdown again", 90)
+    time.sleep(12)  # a minute of idle is all warning: the countdown starts again, from the input
+    x("xdotool", "mousemove", "400", "300")
+    moved = time.time()
+    waited = terminations(120, 2, 'LockSession "c1"') - moved
+    assert waited >= 55, "the lock came %d s after the input" % waited
+
+
+def program_ends(logind):
+    # After a program: its end brings the countdown, and a minute later the log-off.
+    # A name of its own: every instance counts, and other sleeps may run on this machine.
+    shutil.copy(shutil.which("sleep"), DIR + "/duskline-watched")
+    watched = subprocess.Popen([DIR + "/duskline-watched", "1000"])
+    children.append(watched)
+    start("after", "duskline-watched", "0")
+    window("Duskline")
+    time.sleep(3)
+    watched.kill()
+    ended = time.time()
+    window("System Information")
+    took = terminations(90) - ended
+    assert 55 <= took <= 75, "the log-off came %d s after the end" % took
+
+
 def main(scenario, source, system=None):
     global ENV, LOG, PROGRAM, SYSTEM
     SYSTEM = system
@@ -431,7 +480,8 @@ def main(scenario, source, system=None):
         ("Halt", "b", "", "")], dbus_interface=MOCK)
     try:
         {f.__name__: f for f in (startup_and_stop, actions, service, system_actions,
-                                   system_bus, system_policy, follow)}[scenario](logind)
+                                   system_bus, system_policy, follow, in_two_minutes,
+                                   idle_with_and_without_input, program_ends)}[scenario](logind)
     except (AssertionError, OSError, subprocess.TimeoutExpired) as failure:
         print("FAILED: %r\nthe program's output:\n%s" % (failure, open(LOG.name).read()))
         return 1

@@ -106,7 +106,7 @@ TEST(Form, TheLayoutsTwipsBecomePixelsAtTheWindowsDpi) {
   MapWindowPoints(nullptr, form.Window(), reinterpret_cast<POINT*>(&button), 2);
   EXPECT_EQ(client.right, 326);  // 3255 twips
   EXPECT_EQ(button.left, 216);   // 2160 twips in Frame1
-  EXPECT_EQ(button.top, 234);    // 2100 + 240
+  EXPECT_EQ(button.top, 354);    // 3300 + 240
 }
 
 // A day toggle: a push-like check box with a tab stop, in at first; the user's click flips it

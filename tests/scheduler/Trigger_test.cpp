@@ -1,0 +1,130 @@
+// The triggers besides a time of day: their stored and command-line forms, and the check on
+// the fake clock, idle source and process watch.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "attention/Attention.h"
+#include "support/ProgramRun.h"
+
+namespace duskline {
+namespace {
+
+TEST(Trigger, StoredAndCommandLineForms) {
+  // text, read back as stored ("" where malformed) or, from "in", "idle", "after", as given
+  // clang-format off
+  const std::pair<const char*, const char*> cases[] = {
+      {"In 0:30", "In 0:30"}, {"Idle 12:05", "Idle 12:05"}, {"After A B", "After A B"},
+      {"In 0:00", ""}, {"In 1:60", ""}, {"In 123:00", ""}, {"In :30", ""}, {"In 0:3", ""},
+      {"in 0:30", ""}, {"After ", ""}, {"Soon 0:30", ""}, {"+0:30 1", ""}, {"12:00 1", ""},
+      {"in 0:30 1", "In 0:30|1"}, {"idle 0:20 0", "Idle 0:20|0"}, {"after my tool 6", "After my tool|6"},
+      {"in 0:61 1", ""}};
+  // clang-format on
+  for (const auto& [text, expected] : cases) {
+    const auto given = ParseTriggerCommand(text);
+    const auto stored = ParseTrigger(text);
+    EXPECT_EQ(given    ? StoredTrigger(given->trigger) + "|" + std::to_string(given->typeIndex)
+              : stored ? StoredTrigger(*stored)
+                       : "",
+              expected)
+        << text;
+  }
+}
+
+struct TriggerRun : ProgramRun {
+  bool Acted(const char* call) { return std::ranges::count(fake_.api.log, call) > 0; }
+  bool Counting() { return main_.attention() && main_.attention()->form().Visible(); }
+};
+
+class TriggerTest : public testing::Test, public TriggerRun {};
+
+// "In" counts on the elapsed time: setting the clock moves only the clock time it names. A
+// service run's event log names the trigger.
+TEST_F(TriggerTest, InActsAfterItsDurationWithTheCountdownWhateverTheClockSays) {
+  Start("in 0:02 6", 10, 0, 0);
+  bool started = false;
+  fake_.service.ServiceStarted(started);
+  EXPECT_EQ(fake_.tray.log[2], "Tip Lock at 10:02 (in 0:02)");
+  fake_.clock.Set(3600 * 1000);
+  Window().ClockChanged();
+  EXPECT_EQ(fake_.tray.log.back(), "Tip Lock at 11:02 (in 0:02)");
+  Seconds(61);
+  EXPECT_TRUE(Counting());
+  Seconds(58);
+  EXPECT_FALSE(Acted("LockWorkStation"));
+  Seconds(1);
+  EXPECT_TRUE(Acted("LockWorkStation"));
+  EXPECT_FALSE(Counting());
+  EXPECT_EQ(fake_.service.log.back(), "Event 4 110 Lock in 0:02");
+  EXPECT_TRUE(fake_.ini.log.empty()) << "nothing stored from a command line";
+}
+
+// Idle is looked at when it could first reach a phase; input, even in the last second, puts
+// the countdown away and the count starts again from the input.
+TEST_F(TriggerTest, IdleActsAfterItsTimeWithoutInputAndInputRestartsTheCount) {
+  const char* logoff = "ExitWindowsEx 4 4294967295";
+  Start("idle 0:10 0", 10, 0, 0);
+  Window().ClickOn("cmdHide");
+  Seconds(1);
+  const int asked = fake_.idle.asked;
+  Seconds(298);
+  EXPECT_EQ(fake_.idle.asked, asked) << "nothing asked while it cannot be due";
+  Seconds(250);
+  EXPECT_TRUE(Counting());
+  Seconds(50);
+  fake_.idle.Input();  // 10:09:59
+  Seconds(1);
+  EXPECT_FALSE(Counting());
+  EXPECT_FALSE(fake_.tray.animating);
+  Seconds(598);
+  EXPECT_FALSE(Acted(logoff));
+  Seconds(2);
+  EXPECT_TRUE(Acted(logoff));
+}
+
+// A program's end brings the countdown for its minute, over the window too; Postpone puts it
+// off ten minutes. A program that is not running is refused.
+TEST_F(TriggerTest, AfterAProgramEndsTheCountdownRunsItsMinuteThenTheAction) {
+  fake_.processes.running = {"notepad.exe", "other"};
+  Start("12:00 6", 10, 0, 0);
+  Window().Text("txtProgram").SetText("calc.exe");
+  Window().List("cmbTrigger").SetListIndex(3);
+  EXPECT_EQ(
+      fake_.windows.boxes,
+      std::vector<std::string>{"Vesperon: calc.exe is not running; choose a running program."});
+  Window().Text("txtProgram").SetText("notepad.exe");
+  Window().Text("txtProgram").LostFocus();
+  EXPECT_EQ(fake_.ini.entries[kIni + " [Command] Trigger"], "After notepad.exe");
+  EXPECT_EQ(fake_.tray.log.back(), "Tip Lock when notepad.exe ends");
+  Seconds(3600);
+  fake_.processes.End("other");
+  fake_.processes.End("notepad.exe");
+  Seconds(1);
+  EXPECT_TRUE(Counting());
+  Window("Attention").ClickOn("cmdPostpone");
+  Seconds(658);
+  EXPECT_FALSE(Acted("LockWorkStation"));
+  Seconds(3600);
+  EXPECT_EQ(std::ranges::count(fake_.api.log, "LockWorkStation"), 1) << "one occurrence";
+}
+
+// A stored In is not resumed, only offered; Idle is. Choosing the time of day again removes
+// the key; loading never writes.
+TEST_F(TriggerTest, StoredTriggersAndTheirRemoval) {
+  fake_.ini.entries[kIni + " [Command] Trigger"] = "In 0:30";
+  Start("", 10, 0, 0);
+  EXPECT_EQ(main_.CurrentTrigger(), (Trigger{TriggerKind::TimeOfDay, "0:30", ""}));
+  EXPECT_TRUE(fake_.ini.log.empty());
+  for (int kind : {2, 0}) {
+    Window().List("cmbTrigger").SetListIndex(kind);
+    Window().List("cmbTrigger").LostFocus();
+  }
+  EXPECT_EQ(fake_.ini.log.back(), kIni + " [Command] Trigger");
+  TriggerRun idle;
+  idle.fake_.ini.entries[kIni + " [Command] Trigger"] = "Idle 0:20";
+  idle.Start("", 10, 0, 0);
+  EXPECT_EQ(idle.fake_.tray.log.back(), "Tip Power Off after 0:20 idle");
+}
+
+}  // namespace
+}  // namespace duskline
