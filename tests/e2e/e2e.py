@@ -256,14 +256,20 @@ def policy_while_running(session):
     takes Stop out of the countdown; the settings file stays as it was, byte for byte."""
     key = r"HKLM\Software\Policies\Orvanta\Duskline"
     before = open(os.path.join(session.folder, "Vesperon.ini"), "rb").read()
-    session.start(fake_time="2026-01-01 11:57:25", relay=True)
+    if session.args.real_clock:
+        # libfaketime does not move a 32-bit Wine process's clock: the real one it is.
+        policy_time, fake_time = time.strftime("%H:%M", time.localtime(time.time() + 150)), None
+    else:
+        policy_time, fake_time = "11:59", "2026-01-01 11:57:25"
+    session.start(fake_time=fake_time, relay=True)
     try:
         session.wait_for("Duskline", 60)
-        for value, kind, data in (("Code", "REG_SZ", "11:59 1"), ("NoStop", "REG_DWORD", "1")):
+        for value, kind, data in (("Code", "REG_SZ", policy_time + " 1"),
+                                  ("NoStop", "REG_DWORD", "1")):
             check(wine(WINE, "reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f")[0] == 0,
                   "reg add " + value)
         time.sleep(3)
-        expect_schedule(session.windows()["Duskline"], "11:59", 1, "Shutdown")
+        expect_schedule(session.windows()["Duskline"], policy_time, 1, "Shutdown")
         session.click("&Hide")
         attention = session.wait_for("System Information", 150)["System Information"]
         check("Stop" not in attention["texts"], "Stop under NoStop: %r" % attention["texts"])
