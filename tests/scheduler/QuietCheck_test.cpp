@@ -41,17 +41,6 @@ TEST_F(QuietTest, HiddenOrShownItWakesOnceAMinuteAtTheTurnAndEachSecondInAWarnin
   EXPECT_TRUE(Fired()) << "in the first millisecond of 12:00";
 }
 
-// A timer that comes early finds the old minute and waits for the rest of it.
-TEST_F(QuietTest, ACheckBeforeTheTurnWaitsForTheTurn) {
-  Start("12:00 1", 11, 59, 0);
-  Milliseconds(59990);
-  main_.tmrCheck_Timer();
-  EXPECT_FALSE(Fired());
-  EXPECT_EQ(DueIn(), 10);
-  Milliseconds(10);
-  EXPECT_TRUE(Fired());
-}
-
 // Each event arms the check for the next second of the clock, where the once-a-second check
 // came; an edit, for a second after it. Paused, nothing arms it.
 TEST_F(QuietTest, EveryEventThatCanChangeTheOutcomeChecksOnTheNextSecond) {

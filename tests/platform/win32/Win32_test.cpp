@@ -137,24 +137,20 @@ TEST(Form, ATogglePressesAndTellsItsClicksAndItsLeaving) {
   EXPECT_EQ(left, 1);
 }
 
-// Only the resume that every wake sends is the event; the one after a user's wake is not a second.
-TEST(Form, WakingFromSleepRaisesSystemResumedOnce) {
+// Only the resume that every wake sends is the event (the one after a user's wake is not a
+// second), and a clock set is told. A timer with slack (a coalescable one where Windows has
+// them) comes, and not before its time.
+TEST(Form, WakingAndAClockSetAreToldOnceAndATimerWithSlackStillTicks) {
   Win32WindowSystem windows(GetModuleHandleW(nullptr));
   std::unique_ptr<Form> form = windows.CreateForm(MainLayout());
-  int resumed = 0;
+  const HWND window = static_cast<Win32Form&>(*form).Window();
+  int resumed = 0, changed = 0;
   form->SystemResumed = [&] { ++resumed; };
-  for (WPARAM event : {PBT_APMSUSPEND, PBT_APMRESUMEAUTOMATIC, PBT_APMRESUMESUSPEND})
-    SendMessageW(static_cast<Win32Form&>(*form).Window(), WM_POWERBROADCAST, event, 0);
-  EXPECT_EQ(resumed, 1);
-}
-
-// A timer with slack (a coalescable one where Windows has them) comes, and not before its time.
-TEST(Form, AClockSetIsToldAndATimerWithSlackStillTicks) {
-  Win32WindowSystem windows(GetModuleHandleW(nullptr));
-  std::unique_ptr<Form> form = windows.CreateForm(MainLayout());
-  int changed = 0;
   form->ClockChanged = [&] { ++changed; };
-  SendMessageW(static_cast<Win32Form&>(*form).Window(), WM_TIMECHANGE, 0, 0);
+  for (WPARAM event : {PBT_APMSUSPEND, PBT_APMRESUMEAUTOMATIC, PBT_APMRESUMESUSPEND})
+    SendMessageW(window, WM_POWERBROADCAST, event, 0);
+  SendMessageW(window, WM_TIMECHANGE, 0, 0);
+  EXPECT_EQ(resumed, 1);
   EXPECT_EQ(changed, 1);
 
   Timer& timer = form->TimerNamed("tmrCheck");
