@@ -29,7 +29,7 @@ TEST_F(FollowTest, TheServicesPhasesShowAndItsRefusalKeepsTheProgram) {
   EXPECT_EQ(Seconds(1),
             (Log{"Interval 1000", "Mode 2", "Toggle", "Notify Duskline: Power Off at 00:00"}));
   scheduler.phase = "countdown";
-  Seconds(1);
+  EXPECT_THAT(Seconds(1), testing::Contains("Interval 250"));
   ASSERT_TRUE(Window("Attention").Visible());
   scheduler.refusal = "The administrator does not allow this.";
   Window("Attention").ClickOn("cmdStop");

@@ -18,7 +18,7 @@ TEST(PolicyFormat, SchedulesAndDaysAsAnInstallerTakesThem) {
   for (const char* good : {"00:00 0", "23:59 6", "22:30 1"})
     EXPECT_TRUE(IsWellFormedSchedule(good));
   for (const char* bad : {"24:00 1", "12:60 1", "12:00 7", "2:30 1", "12:30  1", "12.30 1",
-                          "12:30 1 ", " 12:30 1", "12:3a 1", "12:30 -1", ""})
+                          "12:30 1 ", " 12:30 1", "12:3a 1", "x2:30 1", "12:x0 1", "12:30 -1", ""})
     EXPECT_FALSE(IsWellFormedSchedule(bad)) << bad;
   const std::pair<const char*, std::optional<DaySet>> days[] = {
       {"Mon", 0x01},     {"Mon Tue Wed Thu Fri", 0x1F},
