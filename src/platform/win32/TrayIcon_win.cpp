@@ -6,22 +6,13 @@
 #include "platform/win32/Controls_win.h"
 #include "platform/win32/Picture_win.h"
 #include "platform/win32/Text_win.h"
+#include "platform/win32/Windows_win.h"
 
 namespace duskline::win32 {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"DusklineTrayIcon";
 constexpr char kDesignTimeTip[] = "Duskline";
-
-void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = kWindowClass;
-  // A second control in the same process finds the class already there.
-  RegisterClassExW(&windowClass);
-}
 
 }  // namespace
 
@@ -38,11 +29,10 @@ TrayIconWindow::TrayIconWindow(HINSTANCE instance, ShellNotify notify)
 
 HWND TrayIconWindow::Window() {
   if (window_ != nullptr) return window_;
-  RegisterWindowClass(instance_, &TrayIconWindow::WindowProc);
   // A hidden top-level window, not a message-only one: only top-level windows hear the
-  // TaskbarCreated broadcast.
-  window_ = CreateWindowExW(0, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_,
-                            this);
+  // TaskbarCreated broadcast. A second control in the same process finds the class there.
+  window_ = CreateOwnedWindow(instance_, kWindowClass, &TrayIconWindow::WindowProc, this, WS_POPUP,
+                              nullptr);
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   // An elevated process (a service, say) would otherwise not hear Explorer's broadcast.
   if (window_ != nullptr)
