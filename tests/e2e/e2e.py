@@ -176,14 +176,18 @@ def startup_from_arguments(session):
     check(session.ended(20), "the program did not end when its window was closed")
 
 
+def set_time(session, fake_schedule, fake_start, ahead):
+    """A set minute and the program's start time: on the fake clock as given, else on the real
+    clock (libfaketime does not move a 32-bit Wine process's), `ahead` seconds from now."""
+    if session.args.real_clock:
+        return time.strftime("%H:%M", time.localtime(time.time() + ahead)), None
+    return fake_schedule, "2026-01-01 " + fake_start
+
+
 def hide_until_countdown(session):
     """Starts with power-off set for the minute after the next; hides; returns the set minute
     and the countdown window once it shows."""
-    if session.args.real_clock:
-        # libfaketime does not move a 32-bit Wine process's clock: the real one it is.
-        schedule, fake_time = time.strftime("%H:%M", time.localtime(time.time() + 120)), None
-    else:
-        schedule, fake_time = "12:00", "2026-01-01 11:59:10"
+    schedule, fake_time = set_time(session, "12:00", "11:59:10", 120)
     session.start(schedule, "2", fake_time=fake_time, relay=True)
     session.wait_for("Duskline", 60)
     session.click("&Hide")
@@ -214,11 +218,9 @@ def action_at_set_minute(session, index, function, arguments, privileged, outliv
     """Starts with the action set for the coming minute, the window shown, and waits for the
     action's call in the relay trace: its arguments, the privilege step before it, and for the
     actions the program outlives, one call and the program still there."""
-    if session.args.real_clock:
-        # The set minute begins within a minute and lasts one: time enough for Wine to start.
-        schedule, fake_time = time.strftime("%H:%M", time.localtime(time.time() + 60)), None
-    else:
-        schedule, fake_time = "12:00", "2026-01-01 11:59:56"
+    # On the real clock the set minute begins within a minute and lasts one: time enough for
+    # Wine to start.
+    schedule, fake_time = set_time(session, "12:00", "11:59:56", 60)
     session.start(schedule, str(index), fake_time=fake_time, relay=True)
     wait_for_call(session, function, 150)
     if outlives:
@@ -256,11 +258,7 @@ def policy_while_running(session):
     takes Stop out of the countdown; the settings file stays as it was, byte for byte."""
     key = r"HKLM\Software\Policies\Orvanta\Duskline"
     before = open(os.path.join(session.folder, "Vesperon.ini"), "rb").read()
-    if session.args.real_clock:
-        # libfaketime does not move a 32-bit Wine process's clock: the real one it is.
-        policy_time, fake_time = time.strftime("%H:%M", time.localtime(time.time() + 150)), None
-    else:
-        policy_time, fake_time = "11:59", "2026-01-01 11:57:25"
+    policy_time, fake_time = set_time(session, "11:59", "11:57:25", 150)
     session.start(fake_time=fake_time, relay=True)
     try:
         session.wait_for("Duskline", 60)
