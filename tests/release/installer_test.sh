@@ -100,7 +100,7 @@ mtree() {  # msiexec's own cache folder comes with the first installation, as on
 mtree >"$root/build/release-test/msi-before.txt"
 msiexec() { timeout 300 $wine64 msiexec "$@" >/dev/null 2>&1; }
 reg_value() {  # reg_value KEY NAME: the data, or nothing
-  $wine64 reg query "$1" /v "$2" 2>/dev/null | sed -n "s/^ *$2 *REG_[A-Z]* *//p" | tr -d '\r'
+  $wine64 reg query "$1" /v "$2" 2>/dev/null | sed -n "s/^ *$2 *REG_[A-Z_]* *//p" | tr -d '\r'
 }
 ini() { tr -d '\r' <"$pf/Vesperon.ini"; }
 # Running, and given a few seconds more: Wine's msiexec cannot stop a service in its first
@@ -133,8 +133,8 @@ msi_installs_service() {
     fail "ImagePath $(reg_value "$service" ImagePath)"
   [ "$(reg_value "$service" FailureActions)" = 8051010000000000000000000300000014000000$(
     )0100000060EA00000100000060EA00000000000000000000 ] || fail "failure actions"
-  $wine64 reg query "$event_source" /v EventMessageFile |
-    grep -q 'EventMessageFile *REG_EXPAND_SZ *C:\Program Files\Duskline\duskline.exe' ||
+  [ "$(reg_value "$event_source" EventMessageFile)" = 'C:\Program Files\Duskline\duskline.exe' ] &&
+    $wine64 reg query "$event_source" /v EventMessageFile | grep -q REG_EXPAND_SZ ||
     fail "EventMessageFile not the program's path as REG_EXPAND_SZ"
   [ "$(reg_value "$event_source" TypesSupported)" = 0x7 ] || fail "TypesSupported"
   [ "$(reg_value "$service" DisplayName)|$(reg_value "$service" Start)|$(reg_value "$service" Type)" \
