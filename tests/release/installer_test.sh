@@ -75,6 +75,7 @@ report deb deb_installs
 
 x64=$root/build/package/x64/duskline.exe
 # The MSI, as an administrator deploys it: msiexec /qn in a fresh 64-bit prefix of its own.
+# Removed while its program runs, it leaves the file for the next restart and says so (3010).
 wine64=/usr/lib/wine/wine64
 msi=$(ls "$root"/dist/Duskline-*-x64.msi)
 upgrade=$root/build/release-test/Duskline-1.1.1-x64.msi
@@ -91,6 +92,7 @@ wineserver -p >/dev/null 2>&1
 pc=$WINEPREFIX/drive_c
 pf="$pc/Program Files/Duskline"
 service='HKLM\System\CurrentControlSet\Services\Orvanta Vesperon'
+event_source='HKLM\System\CurrentControlSet\Services\EventLog\Application\Orvanta Vesperon'
 mtree() {  # msiexec's own cache folder comes with the first installation, as on Windows
   find "$pc" -path "$pc/users/*/Temp" -prune -o -path "$pc/windows/temp" -prune \
     -o -path "$pc/windows/Installer" -prune -o -print | sort
@@ -98,7 +100,7 @@ mtree() {  # msiexec's own cache folder comes with the first installation, as on
 mtree >"$root/build/release-test/msi-before.txt"
 msiexec() { timeout 300 $wine64 msiexec "$@" >/dev/null 2>&1; }
 reg_value() {  # reg_value KEY NAME: the data, or nothing
-  $wine64 reg query "$1" /v "$2" 2>/dev/null | sed -n "s/^ *$2 *REG_[A-Z]* *//p" | tr -d '\r'
+  $wine64 reg query "$1" /v "$2" 2>/dev/null | sed -n "s/^ *$2 *REG_[A-Z_]* *//p" | tr -d '\r'
 }
 ini() { tr -d '\r' <"$pf/Vesperon.ini"; }
 # Running, and given a few seconds more: Wine's msiexec cannot stop a service in its first
@@ -125,9 +127,16 @@ msi_installs_service() {
   # Wine puts the all-users Start menu's entries into the user's.
   find "$pc" -path '*/Start Menu/Programs/Duskline.lnk' | grep -q . || fail "no shortcut"
   # As duskline.exe -install registers it, started with Windows (2), own process and
-  # interactive (0x110).
-  [ "$(reg_value "$service" ImagePath)" = 'C:\Program Files\Duskline\duskline.exe' ] ||
+  # interactive (0x110); the path quoted, a restart 60 s after the first and the second crash
+  # (1, 60000 ms), nothing after the third, the count reset after a day (86400 s).
+  [ "$(reg_value "$service" ImagePath)" = '"C:\Program Files\Duskline\duskline.exe"' ] ||
     fail "ImagePath $(reg_value "$service" ImagePath)"
+  [ "$(reg_value "$service" FailureActions)" = 8051010000000000000000000300000014000000$(
+    )0100000060EA00000100000060EA00000000000000000000 ] || fail "failure actions"
+  [ "$(reg_value "$event_source" EventMessageFile)" = 'C:\Program Files\Duskline\duskline.exe' ] &&
+    $wine64 reg query "$event_source" /v EventMessageFile | grep -q REG_EXPAND_SZ ||
+    fail "EventMessageFile not the program's path as REG_EXPAND_SZ"
+  [ "$(reg_value "$event_source" TypesSupported)" = 0x7 ] || fail "TypesSupported"
   [ "$(reg_value "$service" DisplayName)|$(reg_value "$service" Start)|$(reg_value "$service" Type)" \
     = "Orvanta Duskline|0x2|0x110" ] || fail "display name, start or type"
   [ "$(reg_value "$service\\Parameters" TimerInterval)" = 1000 ] || fail "no TimerInterval"
@@ -154,8 +163,26 @@ msi_keeps_the_administrators_ini() {
   [ ! -e "$pf/duskline.exe" ] || fail "duskline.exe left"
   rm -rf "$pf"
 }
+msi_held_program_goes_at_restart() {
+  msiexec /i "$msi" /qn || fail "msiexec /i exit code $?"
+  (cd "$pf" && exec $wine64 duskline.exe >/dev/null 2>&1) &
+  local program=$!
+  timeout 90 $wine64 "$root/build/win64/tests/e2e/duskline_probe.exe" wait Duskline 60 >/dev/null ||
+    fail "the program did not start"
+  msiexec /x "$msi" /qn
+  local code=$?
+  kill $program
+  wineserver -k
+  wineserver -w
+  # 3010 as a Unix exit status: its low byte.
+  [ $code = $((3010 % 256)) ] || fail "msiexec /x exit code $code, not 3010"
+  $wine64 wineboot -r >/dev/null 2>&1
+  wineserver -w
+  [ ! -e "$pf" ] || fail "$(ls "$pf") left after the restart"
+  wineserver -p >/dev/null 2>&1
+}
 for check in msi_malformed_refused msi_installs_service msi_upgrade_keeps_properties \
-  msi_removal_leaves_nothing msi_keeps_the_administrators_ini; do
+  msi_removal_leaves_nothing msi_keeps_the_administrators_ini msi_held_program_goes_at_restart; do
   report "$check" "$check"
 done
 wineserver -k 2>/dev/null

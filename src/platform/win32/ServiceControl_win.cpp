@@ -20,11 +20,6 @@ constexpr wchar_t kWindowClass[] = L"DusklineServiceHost";
 constexpr int kErrInvalidProcedureCall = 5;
 constexpr int kErrPermissionDenied = 70;
 
-struct ServiceHandleCloser {
-  void operator()(SC_HANDLE handle) const { CloseServiceHandle(handle); }
-};
-using ServiceHandle = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, ServiceHandleCloser>;
-
 struct KeyCloser {
   void operator()(HKEY key) const { RegCloseKey(key); }
 };
@@ -244,6 +239,11 @@ ServiceHost::~ServiceHost() {
   }
 }
 
+void ServiceHost::ReportProcessEnd() {
+  ServiceHost* self = instance_;
+  if (self != nullptr && self->statusHandle_ != nullptr) self->status_.Report(SERVICE_STOPPED);
+}
+
 std::string ServiceHost::ServiceDisplayName() const {
   return "Orvanta Duskline";
 }
@@ -284,16 +284,16 @@ bool ServiceHost::InstallService() {
   if (!manager) return false;
   const std::wstring path = ModulePath();
   if (path.empty()) return false;
-  // Quoted: with blanks in an unquoted path the manager would try "C:\Program.exe" first.
-  const std::wstring command = L"\"" + path + L"\"";
+  const std::wstring command = ServiceCommand(path);
   const DWORD type =
       SERVICE_WIN32_OWN_PROCESS | (desktopInteraction_ ? SERVICE_INTERACTIVE_PROCESS : 0);
-  ServiceHandle service(calls_.createService(
-      manager.get(), kServiceName, kServiceDisplayName, SERVICE_QUERY_STATUS | DELETE, type,
-      SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr, nullptr,
-      nullptr, nullptr));
+  ServiceHandle service(
+      calls_.createService(manager.get(), kServiceName, kServiceDisplayName,
+                           SERVICE_QUERY_STATUS | SERVICE_CHANGE_CONFIG | SERVICE_START | DELETE,
+                           type, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, command.c_str(),
+                           nullptr, nullptr, nullptr, nullptr, nullptr));
   if (!service) return false;
-  if (!RegisterEventLogSource(path)) {
+  if (!RegisterEventLogSource(path) || !SetRestartOnFailure(service.get())) {
     // Half an install is no install: undone, so that the failure message tells the truth and
     // the next attempt starts clean.
     calls_.deleteService(service.get());
@@ -401,8 +401,8 @@ DWORD ServiceHost::OnControl(DWORD control) {
     case SERVICE_CONTROL_STOP:
       if (state == SERVICE_STOPPED || state == SERVICE_STOP_PENDING) return NO_ERROR;
       status_.Report(SERVICE_STOP_PENDING);
-      // The user-interface thread reports STOPPED before it raises the event, whose handler
-      // ends the process.
+      // The user-interface thread raises the event, whose handler ends the process: STOPPED
+      // comes with that end (ReportProcessEnd).
       if (!PostMessageW(window_, kRequestMessage, static_cast<WPARAM>(Request::kStop), 0)) {
         status_.Report(SERVICE_STOPPED);
       }
@@ -453,8 +453,9 @@ void ServiceHost::Answer(bool success) {
 
 void ServiceHost::OnRequest(Request request) {
   if (request == Request::kStop) {
-    status_.Report(SERVICE_STOPPED);
     if (ServiceStopped) ServiceStopped();
+    // A handler that did not end the process: stopped all the same, as the manager asked.
+    status_.Report(SERVICE_STOPPED);
     return;
   }
   const auto& event = request == Request::kStart   ? ServiceStarted

@@ -11,14 +11,9 @@
 #include <string>
 
 #include "platform/Service.h"
+#include "platform/win32/ServiceConfig_win.h"
 
 namespace duskline::win32 {
-
-inline constexpr wchar_t kServiceName[] = L"Orvanta Vesperon";
-inline constexpr wchar_t kServiceDisplayName[] = L"Orvanta Duskline";
-inline constexpr wchar_t kServiceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\Orvanta Vesperon";
-inline constexpr wchar_t kEventSourceKey[] =
-    L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Orvanta Vesperon";
 
 // The Windows functions of registration and of the event log, each replaceable so that a test
 // can make it fail. A replacement either fails or calls the real function: the handles it
@@ -94,6 +89,11 @@ class ServiceHost : public ServiceControl {
   ~ServiceHost() override;
   ServiceHost(const ServiceHost&) = delete;
   ServiceHost& operator=(const ServiceHost&) = delete;
+
+  // The process ends now: a service that it runs is stopped. Reported only here, once nothing
+  // is left to do, so that whoever waits for STOPPED (an uninstaller) finds the program file
+  // free at once.
+  static void ReportProcessEnd();
 
   std::string ServiceDisplayName() const override;
   bool DesktopInteraction() const override;

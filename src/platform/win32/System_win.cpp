@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/win32/ServiceControl_win.h"
 #include "platform/win32/Text_win.h"
 
 namespace duskline::win32 {
@@ -88,6 +89,7 @@ Win32App::Win32App(HINSTANCE instance) {
 }
 
 void Win32App::End() {
+  ServiceHost::ReportProcessEnd();
   ExitProcess(0);
 }
 

@@ -1,11 +1,12 @@
 // What the end-to-end runs cannot see of the Win32 backend: a tray icon that comes back after
 // Explorer restarts, its notification, forms laid out at the window's DPI, the day toggles, the
-// wake from sleep, a set clock and a timer that may come late.
+// wake from sleep, a set clock, a timer that may come late and the service's registration.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "platform/win32/Form_win.h"
+#include "platform/win32/ServiceControl_win.h"
 #include "platform/win32/TrayIcon_win.h"
 #include "platform/win32/WindowSystem_win.h"
 #include "scheduler/Main.h"
@@ -165,6 +166,36 @@ TEST(Form, WakingAndAClockSetAreToldOnceAndATimerWithSlackStillTicks) {
   }
   EXPECT_GE(ticked - start, 280u) << "the tick count's own steps aside";
   EXPECT_LE(ticked - start, 2000u);
+}
+
+// -install's registration, which the end-to-end runs cannot make (Wine gives the user write
+// access to every folder, which -install refuses): the quoted path, the event source's message
+// file as REG_EXPAND_SZ, a restart 60 s after the first two crashes; -uninstall takes it away.
+TEST(ServiceHost, InstallRegistersAQuotedPathAndARestartAfterACrash) {
+  const auto value = [](const wchar_t* key, const wchar_t* name) {  // the type, then the data
+    std::wstring data(256, L'\0');
+    DWORD type = 0, size = 512;
+    const LSTATUS read = RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_ANY | RRF_NOEXPAND,
+                                      &type, data.data(), &size);
+    data.resize(size / 2);
+    return read == ERROR_SUCCESS ? wchar_t(type) + data : L"";
+  };
+  ServiceHost host(GetModuleHandleW(nullptr));
+  host.UninstallService();  // left by an interrupted run
+  ASSERT_TRUE(host.InstallService());
+  wchar_t program[MAX_PATH];
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  EXPECT_EQ(value(kServiceKey, L"ImagePath").substr(1),
+            L"\"" + std::wstring(program) + L"\"" + L'\0');
+  EXPECT_EQ(value(kEventSourceKey, L"EventMessageFile"),
+            wchar_t{REG_EXPAND_SZ} + std::wstring(program) + L'\0');
+  const DWORD actions[] = {
+      86400, 0, 0, 3, 20, SC_ACTION_RESTART, 60000, SC_ACTION_RESTART, 60000, SC_ACTION_NONE, 0};
+  EXPECT_EQ(value(kServiceKey, L"FailureActions"),
+            wchar_t{REG_BINARY} +
+                std::wstring(reinterpret_cast<const wchar_t*>(actions), sizeof actions / 2));
+  EXPECT_TRUE(host.UninstallService());
+  EXPECT_EQ(value(kServiceKey, L"ImagePath"), L"");
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // The MSI's custom actions: the checks of SCHEDULE and DAYS before anything is installed, the
 // writing of Vesperon.ini once the files are there, and its removal with the product. wixl has no
 // IniFile table; the checks are those of the program's policy, so an installer and a policy take
-// the same values.
+// the same values. Then the service's registration finished as -install leaves it, and a removal
+// that a program still running from the folder cannot leave half done.
 #include <windows.h>
 // after windows.h
 #include <msi.h>
@@ -9,13 +10,16 @@
 
 #include <string>
 
+#include "platform/win32/ServiceConfig_win.h"
 #include "platform/win32/Text_win.h"
 #include "scheduler/Policy.h"
 #include "scheduler/ScheduleCommand.h"
 
 namespace {
 
+using duskline::win32::kServiceName;
 using duskline::win32::Narrow;
+using duskline::win32::ServiceHandle;
 using duskline::win32::Wide;
 
 constexpr wchar_t kEveryDay[] = L"Mon Tue Wed Thu Fri Sat Sun";
@@ -95,5 +99,42 @@ extern "C" __declspec(dllexport) UINT __stdcall WriteSettings(MSIHANDLE install)
 // Deferred, at removal, where the installation wrote the file: its data is the folder.
 extern "C" __declspec(dllexport) UINT __stdcall RemoveSettings(MSIHANDLE install) {
   DeleteFileW(SettingsFile(Property(install, L"CustomActionData")).c_str());
+  return ERROR_SUCCESS;
+}
+
+// Deferred, as the system, after InstallServices: its data is the program's path. The
+// ServiceInstall table has no way to quote the path it writes, so the service is given its
+// quoted command through the manager, which takes it at once, and its failure actions.
+extern "C" __declspec(dllexport) UINT __stdcall ConfigureService(MSIHANDLE install) {
+  const std::wstring program = Property(install, L"CustomActionData");
+  ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  ServiceHandle service(
+      manager ? OpenServiceW(manager.get(), kServiceName, SERVICE_CHANGE_CONFIG | SERVICE_START)
+              : nullptr);
+  const std::wstring command = duskline::win32::ServiceCommand(program);
+  const bool configured =
+      service && !program.empty() &&
+      ChangeServiceConfigW(service.get(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
+                           command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr) &&
+      duskline::win32::SetRestartOnFailure(service.get());
+  return configured ? ERROR_SUCCESS : ERROR_INSTALL_FAILURE;
+}
+
+// Deferred, as the system, after RemoveFiles: its data is the installation folder. A program
+// file that a process still held could not go: it goes, with the folder, at the next start of
+// Windows, and the installation says that a restart is needed (3010).
+extern "C" __declspec(dllexport) UINT __stdcall RemoveHeldProgram(MSIHANDLE install) {
+  std::wstring folder = Property(install, L"CustomActionData");
+  if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+  const std::wstring program = folder + L"\\duskline.exe";
+  if (folder.empty() || GetFileAttributesW(program.c_str()) == INVALID_FILE_ATTRIBUTES ||
+      DeleteFileW(program.c_str())) {
+    return ERROR_SUCCESS;
+  }
+  // The folder once it is empty: an administrator's Vesperon.ini keeps it.
+  if (MoveFileExW(program.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+    MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    MsiSetMode(install, MSIRUNMODE_REBOOTATEND, TRUE);
+  }
   return ERROR_SUCCESS;
 }
