@@ -1,0 +1,65 @@
+#!/usr/bin/python3
+"""The Linux program as a screen reader meets it, through AT-SPI on the scenario's session bus:
+every control the keyboard reaches named by its label, the countdown an alert that is heard
+when it appears and with 30 and 10 seconds left, and no more often.
+Usage: accessibility_linux.py PROGRAM; exit code 0 passed."""
+import subprocess
+import sys
+
+import e2e_linux as e2e
+
+
+def accessibility(logind):
+    e2e.children.append(subprocess.Popen(["/usr/libexec/at-spi-bus-launcher",
+                                          "--launch-immediately"], env=e2e.ENV))
+    import gi
+    gi.require_version("Atspi", "2.0")
+    from gi.repository import Atspi, GLib
+    heard = []
+
+    def hear(event):
+        try:  # only the alert's events; others may be gone by now
+            if event.source.get_role_name() == "alert":
+                heard.append(event.source.get_description() if "description" in event.type
+                             else "shown" if event.detail1 else "hidden")
+        except GLib.Error:
+            pass
+
+    listener = Atspi.EventListener.new(hear)
+    for kind in ("object:state-changed:showing", "object:property-change:accessible-description"):
+        listener.register(kind)
+    with open(e2e.DIR + "/bin dir$%x/Vesperon.ini", "w", newline="") as f:
+        f.write(e2e.INI)
+    e2e.start(fake_time="22:28:52", env={"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"})
+    main = e2e.window("Duskline")
+
+    def controls(node):
+        for i in range(node.get_child_count()):
+            child = node.get_child_at_index(i)
+            if child.get_state_set().contains(Atspi.StateType.FOCUSABLE):
+                yield child.get_role_name(), child.get_name()
+            yield from controls(child)
+
+    def application():
+        desktop = Atspi.get_desktop(0)
+        apps = [desktop.get_child_at_index(i) for i in range(desktop.get_child_count())]
+        return next((a for a in apps if a and a.get_name() == "duskline"), None)
+
+    named = list(controls(e2e.wait(application, "duskline on the AT-SPI bus")))
+    assert len(named) >= 15 and all(name for _, name in named), "unnamed: %r" % named
+    assert ("text", "Shutdown at") in named and ("combo box", "When") in named, named
+    e2e.click(main, 3255, 2587, 3727)  # Hide
+    said = "Power Off will be activated in %s."
+
+    def listen():
+        while GLib.MainContext.default().iteration(False):
+            pass
+        return len(heard) >= 5
+
+    e2e.wait(listen, "the countdown's last announcement", 90)
+    assert heard == ["shown", said % "one Minute", said % "30 seconds", "hidden",
+                     said % "10 seconds"], heard
+
+
+if __name__ == "__main__":
+    sys.exit(e2e.main(accessibility, *sys.argv[1:]))
