@@ -3,6 +3,9 @@
 every control the keyboard reaches named by its label, the countdown an alert that is heard
 when it appears and with 30 and 10 seconds left, and no more often.
 Usage: accessibility_linux.py PROGRAM; exit code 0 passed."""
+import atexit
+import os
+import signal
 import subprocess
 import sys
 
@@ -10,8 +13,11 @@ import e2e_linux as e2e
 
 
 def accessibility(logind):
-    e2e.children.append(subprocess.Popen(["/usr/libexec/at-spi-bus-launcher",
-                                          "--launch-immediately"], env=e2e.ENV))
+    # In a group of its own: its bus and registry go with it, and hold no output of ours open.
+    launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+                                env=e2e.ENV, start_new_session=True, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+    atexit.register(os.killpg, launcher.pid, signal.SIGKILL)
     import gi
     gi.require_version("Atspi", "2.0")
     from gi.repository import Atspi, GLib
