@@ -1,7 +1,6 @@
 #!/usr/bin/python3
-"""The Linux program as a screen reader meets it, through AT-SPI on the scenario's session bus:
-every control the keyboard reaches named by its label, the countdown an alert that is heard
-when it appears and with 30 and 10 seconds left, and no more often.
+"""The program as a screen reader meets it, through AT-SPI on the run's session bus: controls
+named by their labels, the countdown an alert heard as it appears and with 30 and 10 s left.
 Usage: accessibility_linux.py PROGRAM; exit code 0 passed."""
 import atexit
 import os
@@ -24,7 +23,7 @@ def accessibility(logind):
     heard = []
 
     def hear(event):
-        try:  # only the alert's events; others may be gone by now
+        try:  # the alert's events; other sources may be gone by now
             if event.source.get_role_name() == "alert":
                 heard.append(event.source.get_description() if "description" in event.type
                              else "shown" if event.detail1 else "hidden")
@@ -32,30 +31,28 @@ def accessibility(logind):
             pass
 
     listener = Atspi.EventListener.new(hear)
-    for kind in ("object:state-changed:showing", "object:property-change:accessible-description"):
-        listener.register(kind)
+    listener.register("object:state-changed:showing")
+    listener.register("object:property-change:accessible-description")
     with open(e2e.DIR + "/bin dir$%x/Vesperon.ini", "w", newline="") as f:
         f.write(e2e.INI)
     e2e.start(fake_time="22:28:52", env={"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"})
     main = e2e.window("Duskline")
 
-    def controls(node):
-        for i in range(node.get_child_count()):
-            child = node.get_child_at_index(i)
+    def children(node):
+        return [node.get_child_at_index(i) for i in range(node.get_child_count())]
+
+    def focusable(node):
+        for child in children(node):
             if child.get_state_set().contains(Atspi.StateType.FOCUSABLE):
                 yield child.get_role_name(), child.get_name()
-            yield from controls(child)
+            yield from focusable(child)
 
-    def application():
-        desktop = Atspi.get_desktop(0)
-        apps = [desktop.get_child_at_index(i) for i in range(desktop.get_child_count())]
-        return next((a for a in apps if a and a.get_name() == "duskline"), None)
-
-    named = list(controls(e2e.wait(application, "duskline on the AT-SPI bus")))
+    app = e2e.wait(lambda: next((a for a in children(Atspi.get_desktop(0))
+                                 if a and a.get_name() == "duskline"), None), "AT-SPI")
+    named = list(focusable(app))
     assert len(named) >= 15 and all(name for _, name in named), "unnamed: %r" % named
     assert ("text", "Shutdown at") in named and ("combo box", "When") in named, named
     e2e.click(main, 3255, 2587, 3727)  # Hide
-    said = "Power Off will be activated in %s."
 
     def listen():
         while GLib.MainContext.default().iteration(False):
@@ -63,6 +60,7 @@ def accessibility(logind):
         return len(heard) >= 5
 
     e2e.wait(listen, "the countdown's last announcement", 90)
+    said = "Power Off will be activated in %s."
     assert heard == ["shown", said % "one Minute", said % "30 seconds", "hidden",
                      said % "10 seconds"], heard
 

@@ -104,9 +104,9 @@ TEST(QtForm, EveryLabelsTextFitsItsBox) {
   for (const FormLayout* layout : {&MainLayout(), &AttentionLayout(), &SplashLayout()}) {
     std::unique_ptr<Form> form = windows.CreateForm(*layout);
     const auto& shown = static_cast<QtForm&>(*form);
-    for (const ControlLayout& label : layout->controls) {
-      if (label.kind != ControlKind::Label || label.autoSize || label.text.empty()) continue;
+    for (const ControlLayout& label : layout->controls)
       for (const int dpi : {96, 144}) {
+        if (label.kind != ControlKind::Label || label.autoSize || label.text.empty()) break;
         QFont font = shown.Widget(label.name, label.index)->font();
         font.setPointSizeF(font.pointSizeF() * dpi / shown.Window()->logicalDpiY());
         const PixelRect box = ControlPixels(*layout, label, dpi);
@@ -117,7 +117,6 @@ TEST(QtForm, EveryLabelsTextFitsItsBox) {
             << label.text << " at " << dpi << ": " << needed.width() << "x" << needed.height()
             << " in " << box.width << "x" << box.height;
       }
-    }
   }
 }
 

@@ -118,65 +118,57 @@ TEST(Form, TheLayoutsTwipsBecomePixelsAtTheWindowsDpi) {
   EXPECT_EQ(button.top, 354);    // 3300 + 240
 }
 
-// Through Active Accessibility, as a screen reader asks: each field named by its label; each
-// label's text, wrapped as the label wraps it, fits its box at 96 and 144 dpi.
-TEST(Form, FieldsAreNamedByTheirLabelsWhoseTextsFitTheirBoxes) {
-  Win32WindowSystem windows(GetModuleHandleW(nullptr));
-  std::unique_ptr<Form> loaded = windows.CreateForm(MainLayout());
-  auto& form = static_cast<Win32Form&>(*loaded);
-  CoInitialize(nullptr);
-  // Wine's oleacc names no combo box (Windows names it by its label as it names an edit).
-  const std::pair<const char*, const wchar_t*> fields[] = {
-      {"txtTime", L"Shutdown at"}, {"txtWait", L"Duration H:MM"}, {"txtProgram", L"Program"}};
-  for (const auto& [field, expected] : fields) {
-    IAccessible* object = nullptr;
-    BSTR name = nullptr;
-    VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    ASSERT_EQ(AccessibleObjectFromWindow(form.ChildHandle(field), OBJID_CLIENT,
-                                         __uuidof(IAccessible), reinterpret_cast<void**>(&object)),
-              S_OK);
-    EXPECT_EQ(object->get_accName(self, &name), S_OK);
-    EXPECT_EQ(std::wstring(name ? name : L"(none)"), expected) << field;
-    SysFreeString(name);
-    object->Release();
-  }
-  HDC dc = GetDC(nullptr);
-  for (const FormLayout* layout : {&MainLayout(), &AttentionLayout(), &SplashLayout()})
-    for (const ControlLayout& label : layout->controls) {
-      if (label.kind != ControlKind::Label || label.autoSize || label.text.empty()) continue;
-      for (const int dpi : {96, 144}) {
-        HFONT font = CreateLayoutFont(label.font, dpi);
-        HGDIOBJ old = SelectObject(dc, font);
-        const PixelRect box = ControlPixels(*layout, label, dpi);
-        RECT needed{0, 0, box.width, 0};
-        DrawTextW(dc, Wide(label.text).c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK);
-        SelectObject(dc, old);
-        DeleteObject(font);
-        EXPECT_TRUE(needed.right <= box.width && needed.bottom <= box.height)
-            << label.text << " at " << dpi << ": " << needed.right << "x" << needed.bottom;
-      }
-    }
-  ReleaseDC(nullptr, dc);
-}
-
-// The countdown raises the alert event when it appears, so that a screen reader reads it
-// though it took no focus.
-TEST(Form, AnAppearingAlertRaisesTheAlertEvent) {
+// As a screen reader finds them, through Active Accessibility: each field named by its label,
+// and an alert event when the countdown appears though it took no focus. Each label's text,
+// wrapped as the label wraps it, fits its box at 96 and 144 dpi.
+TEST(Form, FieldsNamedByLabelsThatFitAndTheCountdownAnAlert) {
   static std::vector<HWND> alerts;
   const HWINEVENTHOOK hook = SetWinEventHook(
       EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr,
       [](HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) { alerts.push_back(window); },
       GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
   Win32WindowSystem windows(GetModuleHandleW(nullptr));
-  std::unique_ptr<Form> form = windows.CreateForm(AttentionLayout());
-  form->Show();
-  form->Announce({"Logoff will be activated in one Minute.", true});
+  std::unique_ptr<Form> main = windows.CreateForm(MainLayout()),
+                        countdown = windows.CreateForm(AttentionLayout());
+  countdown->Show();
+  countdown->Announce({"Logoff will be activated in one Minute.", true});
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
   UnhookWinEvent(hook);
-  EXPECT_EQ(alerts, std::vector<HWND>{reinterpret_cast<HWND>(form->Handle())});
+  EXPECT_EQ(alerts, std::vector<HWND>{reinterpret_cast<HWND>(countdown->Handle())});
+  CoInitialize(nullptr);
+  // Wine's oleacc names no combo box (Windows names it by its label as it names an edit).
+  for (const auto& [field, expected] : {std::pair{"txtTime", L"Shutdown at"},
+                                        {"txtWait", L"Duration H:MM"},
+                                        {"txtProgram", L"Program"}}) {
+    IAccessible* object = nullptr;
+    BSTR name = nullptr;
+    VARIANT self{};  // CHILDID_SELF
+    self.vt = VT_I4;
+    ASSERT_EQ(
+        AccessibleObjectFromWindow(static_cast<Win32Form&>(*main).ChildHandle(field), OBJID_CLIENT,
+                                   __uuidof(IAccessible), reinterpret_cast<void**>(&object)),
+        S_OK);
+    object->get_accName(self, &name);
+    EXPECT_EQ(std::wstring(name ? name : L"(none)"), expected) << field;
+    SysFreeString(name);
+    object->Release();
+  }
+  HDC dc = GetDC(nullptr);
+  for (const FormLayout* layout : {&MainLayout(), &AttentionLayout(), &SplashLayout()})
+    for (const ControlLayout& label : layout->controls)
+      for (const int dpi : {96, 144}) {
+        if (label.kind != ControlKind::Label || label.autoSize || label.text.empty()) break;
+        HFONT font = CreateLayoutFont(label.font, dpi);
+        HGDIOBJ old = SelectObject(dc, font);
+        const PixelRect box = ControlPixels(*layout, label, dpi);
+        RECT needed{0, 0, box.width, 0};
+        DrawTextW(dc, Wide(label.text).c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK);
+        DeleteObject(SelectObject(dc, old));
+        EXPECT_TRUE(needed.right <= box.width && needed.bottom <= box.height)
+            << label.text << " at " << dpi << ": " << needed.right << "x" << needed.bottom;
+      }
+  ReleaseDC(nullptr, dc);
 }
 
 // A day toggle: a push-like check box with a tab stop, in at first; the user's click flips it
