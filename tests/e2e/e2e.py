@@ -212,9 +212,11 @@ def countdown_and_action(session):
     wait_for_call(session, "ExitWindowsEx", 90)
     calls = session.exit_calls()
     check(calls == [(12, 0xFFFFFFFF)], "ExitWindowsEx calls %r, expected power off, forced" % calls)
-    # The alert when it appears; with 30 and 10 s left again, where Wine has no notifications.
+    # The alert when it appears, and (Wine has no notifications) with 30 and 10 s left, if the
+    # count got that far: never each second.
     alerts = [a[2:] for name, a in session.relayed() if name == "NotifyWinEvent" and a[0] == 2]
-    check(alerts == [[0xFFFFFFFC, 0]] * 3, "alert events %r" % alerts)
+    check(1 <= len(alerts) <= 3 and set(map(tuple, alerts)) == {(0xFFFFFFFC, 0)},
+          "alert events %r" % alerts)
     check("Code=%s 2" % schedule in (session.ini() or ""), "the last minute did not save")
 
 
