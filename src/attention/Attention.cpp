@@ -11,6 +11,10 @@ namespace duskline {
 namespace {
 
 constexpr int16_t kLastVisibleTick = 45;
+// Screen readers are told when the window appears and with these seconds left: a reader that
+// spoke every second would drown the user. The last comes after the window has gone.
+constexpr int kHalfwayAnnounced = 30;
+constexpr int16_t kLastTick = 60 - 10;
 constexpr const char* kWaitingText = "will be activated in one Minute.";
 
 using K = ControlKind;
@@ -20,7 +24,7 @@ constexpr ControlRow kControls[] = {
   // name     text          left  top   width height kind       frame tab index font flags
   {"lblInfo", nullptr,      240,  120,  4215, 615,  K::Label,  -1,   1,  -1,   1,   kCentred | kRedText},
   {"lblTime", kWaitingText, 120,  840,  4455, 495,  K::Label,  -1,   2,  -1,   2,   kCentred},
-  {"cmdStop", "Stop",       1005, 1560, 1215, 495,  K::Button, -1,   0,  -1,   0,   0},
+  {"cmdStop", "Stop",       1005, 1560, 1215, 495,  K::Button, -1,   0,  -1,   0,   kDefault},
   {"cmdPostpone", "&Postpone", 2460, 1560, 1215, 495, K::Button, -1,  3,  -1,   0,   0},
   {"Timer1",  nullptr,      0,    0,    0,    0,    K::Timer,  -1,   -1, -1,   0,   0, 1000},
 };
@@ -33,7 +37,7 @@ constexpr FormRow kForm = {.name = "Attention",
                            .clientWidth = 4680,
                            .clientHeight = 2220,
                            .border = BorderStyle::FixedSingle,
-                           .flags = kFormCentred,
+                           .flags = kFormCentred | kFormAlert,
                            .controls = kControls,
                            .fonts = kFonts};
 
@@ -78,6 +82,11 @@ void Attention::Show() {
   }
   ApplyOffers();
   form_->Show();
+  Announce(form_->LabelNamed("lblTime").Caption(), true);
+}
+
+void Attention::Announce(const std::string& timeLeft, bool appearing) {
+  form_->Announce({form_->LabelNamed("lblInfo").Caption() + " " + timeLeft, appearing});
 }
 
 void Attention::PutAway() {
@@ -96,18 +105,20 @@ void Attention::StartCount() {
 }
 
 void Attention::Timer1_Timer() {
-  // The count stops once the window is hidden, so it cannot overflow however long the
+  // The count stops after the last announcement, so it cannot overflow however long the
   // hidden window stays loaded.
-  if (gintTicks_ <= kLastVisibleTick) ++gintTicks_;
-  if (gintTicks_ > kLastVisibleTick) {
-    // Nothing more to count until it is shown again: no need to wake each second for it.
-    form_->TimerNamed("Timer1").SetEnabled(false);
+  if (gintTicks_ < kLastTick) ++gintTicks_;
+  const int secondsLeft = 60 - gintTicks_;
+  const std::string left = "will be activated in " + std::to_string(secondsLeft) + " seconds.";
+  if (gintTicks_ <= kLastVisibleTick) {
+    form_->Show();
+    form_->LabelNamed("lblTime").SetCaption(left);
+  } else {
     form_->Hide();
-    return;
   }
-  form_->Show();
-  form_->LabelNamed("lblTime").SetCaption("will be activated in " +
-                                          std::to_string(60 - gintTicks_) + " seconds.");
+  if (secondsLeft == kHalfwayAnnounced || gintTicks_ == kLastTick) Announce(left, false);
+  // Nothing more to count until it is shown again: no need to wake each second for it.
+  if (gintTicks_ == kLastTick) form_->TimerNamed("Timer1").SetEnabled(false);
 }
 
 void Attention::cmdStop_Click() {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/Platform.h"
 
@@ -44,6 +45,8 @@ class Attention {
  private:
   void StartCount();
   void ApplyOffers();
+  // Tells screen readers the action and the time left.
+  void Announce(const std::string& timeLeft, bool appearing);
 
   Platform& platform_;
   const DropDownList& cmbType_;

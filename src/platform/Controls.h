@@ -81,6 +81,13 @@ class Timer {
   Handler Tick;  // the Timer event
 };
 
+// What a screen reader is told of an alert: its text, and whether the alert has just
+// appeared. A newer announcement replaces one not yet spoken.
+struct Announcement {
+  std::string text;
+  bool appearing = false;
+};
+
 // A form loaded from its layout. Controls are found by the names of the layout; asking
 // for a name the layout lacks is a programming error.
 class Form {
@@ -95,6 +102,7 @@ class Form {
   virtual void Minimize() = 0;
   virtual bool Visible() const = 0;
   virtual WindowHandle Handle() const = 0;
+  virtual void Announce(const Announcement& announcement) = 0;
 
   virtual TextBox& TextBoxNamed(const std::string& name) = 0;
   virtual DropDownList& DropDownListNamed(const std::string& name) = 0;

@@ -18,6 +18,7 @@ FormLayout BuildLayout(const FormRow& row) {
   form.centred = row.flags & kFormCentred;
   form.controlBox = !(row.flags & kNoControlBox);
   form.showInTaskbar = !(row.flags & kNotInTaskbar);
+  form.alert = row.flags & kFormAlert;
   if (row.icon) form.icon = row.icon;
   form.controls.resize(row.controls.size());
   for (size_t i = 0; i < row.controls.size(); ++i) {
@@ -47,6 +48,16 @@ FormLayout BuildLayout(const FormRow& row) {
     control.pressed = r.flags & kPressed;
   }
   return form;
+}
+
+const ControlLayout* LabelFor(const FormLayout& form, const ControlLayout& control) {
+  if (control.kind != ControlKind::TextBox && control.kind != ControlKind::DropDownList)
+    return nullptr;
+  const auto place = static_cast<size_t>(&control - form.controls.data());
+  if (place == 0 || place >= form.controls.size()) return nullptr;
+  const ControlLayout& before = form.controls[place - 1];
+  return before.kind == ControlKind::Label && before.container == control.container ? &before
+                                                                                    : nullptr;
 }
 
 }  // namespace duskline

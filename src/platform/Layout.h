@@ -62,6 +62,9 @@ struct FormLayout {
   bool controlBox = true;
   bool showInTaskbar = true;
   std::string icon;  // resource name of the window's icon, empty for the program's icon
+  // A warning that appears by itself: it takes no focus from what the user is typing, and
+  // screen readers are told of it as an alert.
+  bool alert = false;
   std::vector<ControlLayout> controls;
 
   // The control with that name (and index), or nullptr.
@@ -105,6 +108,7 @@ enum FormFlags : uint8_t {
   kFormCentred = 1,
   kNoControlBox = 2,
   kNotInTaskbar = 4,
+  kFormAlert = 8,
 };
 
 struct FormRow {
@@ -119,5 +123,10 @@ struct FormRow {
 };
 
 FormLayout BuildLayout(const FormRow& form);
+
+// The label that names a text box or a list, which have no caption of their own: the label
+// right before it in the layout, in the same container. Screen readers take it as the
+// control's name, and its mnemonic moves the focus to the control. Nullptr where there is none.
+const ControlLayout* LabelFor(const FormLayout& form, const ControlLayout& control);
 
 }  // namespace duskline

@@ -135,22 +135,10 @@ void Main::LoadSchedule() {
 // Locked before the controls are filled: their change events already find the schedule
 // from policy, which is never stored.
 void Main::LockPolicySchedule(bool code, bool days, bool trigger) {
-  const bool editable = !gblnScheduleLocked_;
-  if (code != gblnCodeFromPolicy_) {
-    txtTime().SetEnabled(editable && !code);
-    cmbType().SetEnabled(editable && !code);
-  }
-  if (days != gblnDaysFromPolicy_) {
-    for (int day = 0; day < kDaysInWeek; ++day) chkDay(day).SetEnabled(editable && !days);
-  }
-  if (trigger != gblnTriggerFromPolicy_) {
-    cmbTrigger().SetEnabled(editable && !trigger);
-    txtWait().SetEnabled(editable && !trigger);
-    txtProgram().SetEnabled(editable && !trigger);
-  }
   gblnCodeFromPolicy_ = code;
   gblnDaysFromPolicy_ = days;
   gblnTriggerFromPolicy_ = trigger;
+  EnableFields();
 }
 
 void Main::Policy_Changed() {

@@ -154,6 +154,8 @@ class Main {
   // settings file, in this order; a schedule from policy is locked.
   void LoadSchedule();
   void LockPolicySchedule(bool code, bool days, bool trigger);
+  // Each field enabled where it may be edited and where it applies to the chosen trigger.
+  void EnableFields();
   // What the countdown offers under the policy.
   void ApplyCountdownPolicy();
   void ShowAttention();

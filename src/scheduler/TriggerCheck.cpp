@@ -166,6 +166,7 @@ void Main::SaveTrigger() {
 }
 
 void Main::cmbTrigger_Click() {
+  EnableFields();
   if (gblnLoading_) return;
   gblnTriggerChanged_ = true;
   StartTrigger(true);

@@ -92,13 +92,8 @@ void Main::NTService1_ServiceStarted(bool& success) {
     success = true;
     tmrAutoHide().SetEnabled(true);
     form_->ControlNamed("Frame1").SetVisible(false);
-    txtTime().SetEnabled(false);
-    cmbType().SetEnabled(false);
-    for (int day = 0; day < kDaysInWeek; ++day) chkDay(day).SetEnabled(false);
-    cmbTrigger().SetEnabled(false);
-    txtWait().SetEnabled(false);
-    txtProgram().SetEnabled(false);
     gblnScheduleLocked_ = true;
+    EnableFields();
     WriteStatusEntry("Service started");
   } catch (const RuntimeError& error) {
     ReportServiceError(error);

@@ -5,6 +5,7 @@
 #include "scheduler/Main.h"
 #include "scheduler/ScheduleCommand.h"
 #include "scheduler/ScheduleTime.h"
+#include "scheduler/Trigger.h"
 
 namespace duskline {
 
@@ -36,6 +37,20 @@ std::string Main::ToolTipText() const {
     text += " (days set by your administrator)";
   }
   return text;
+}
+
+void Main::EnableFields() {
+  const bool editable = !gblnScheduleLocked_;
+  const TriggerKind kind = CurrentTrigger().kind;
+  const bool timeOfDay = kind == TriggerKind::TimeOfDay;
+  const bool code = editable && !gblnCodeFromPolicy_, trigger = editable && !gblnTriggerFromPolicy_;
+  txtTime().SetEnabled(code && timeOfDay);
+  cmbType().SetEnabled(code);
+  for (int day = 0; day < kDaysInWeek; ++day)
+    chkDay(day).SetEnabled(editable && !gblnDaysFromPolicy_ && timeOfDay);
+  cmbTrigger().SetEnabled(trigger);
+  txtWait().SetEnabled(trigger && (kind == TriggerKind::In || kind == TriggerKind::Idle));
+  txtProgram().SetEnabled(trigger && kind == TriggerKind::After);
 }
 
 void Main::SysTray_IconActivate() {

@@ -17,7 +17,8 @@ WINE_RUN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", 
                         "wine-run")
 # The calls of the actions, and the privilege step before them.
 RELAYED = ("advapi32.AdjustTokenPrivileges", "kernelbase.AdjustTokenPrivileges",
-           "user32.ExitWindowsEx", "powrprof.SetSuspendState", "user32.LockWorkStation")
+           "user32.ExitWindowsEx", "powrprof.SetSuspendState", "user32.LockWorkStation",
+           "user32.NotifyWinEvent")
 SERVICE_KEY = r"HKLM\System\CurrentControlSet\Services\Orvanta Vesperon"
 WINE32 = "/usr/lib/wine/wine"
 
@@ -211,6 +212,11 @@ def countdown_and_action(session):
     wait_for_call(session, "ExitWindowsEx", 90)
     calls = session.exit_calls()
     check(calls == [(12, 0xFFFFFFFF)], "ExitWindowsEx calls %r, expected power off, forced" % calls)
+    # The alert when it appears, and (Wine has no notifications) with 30 and 10 s left, if the
+    # count got that far: never each second.
+    alerts = [a[2:] for name, a in session.relayed() if name == "NotifyWinEvent" and a[0] == 2]
+    check(1 <= len(alerts) <= 3 and set(map(tuple, alerts)) == {(0xFFFFFFFC, 0)},
+          "alert events %r" % alerts)
     check("Code=%s 2" % schedule in (session.ini() or ""), "the last minute did not save")
 
 

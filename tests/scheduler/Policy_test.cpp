@@ -59,7 +59,7 @@ TEST(PolicyPrecedence, TheComputerBeatsTheCommandLineWhichBeatsTheUser) {
     EXPECT_EQ(run.Window().List("cmbType").index, c.type) << c.time;
     EXPECT_EQ(run.Window().Text("txtTime").Enabled(), !c.locked) << c.time;
     EXPECT_EQ(run.Window().ToggleNamed("chkDay", 0).Enabled(), !c.locked) << c.time;
-    EXPECT_EQ(run.Window().Text("txtWait").Enabled(), !c.locked) << c.time;
+    EXPECT_EQ(run.Window().List("cmbTrigger").Enabled(), !c.locked) << c.time;
     // A schedule from policy or the command line applies every day.
     EXPECT_EQ(run.main_.ChosenDays(), c.locked || *c.arguments ? kEveryDay : 0x03) << c.time;
     EXPECT_EQ(run.main_.ToolTipText().ends_with(" (set by your administrator)"), c.locked);

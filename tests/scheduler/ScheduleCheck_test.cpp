@@ -34,7 +34,10 @@ TEST_F(ProgramTest, HiddenInTheTrayItWarnsCountsDownAndShutsDownAtTheSetMinute) 
   Seconds(1);
   EXPECT_FALSE(Window("Attention").Visible());
   Seconds(13);
-  EXPECT_EQ(main_.attention()->gintTicks(), 46);
+  EXPECT_EQ(main_.attention()->gintTicks(), 50);
+  EXPECT_EQ(Window("Attention").announced, (Log{"! Shutdown will be activated in one Minute.",
+                                                "Shutdown will be activated in 30 seconds.",
+                                                "Shutdown will be activated in 10 seconds."}));
   EXPECT_EQ(fake_.ini.log, Log(60, kIni + " [Command] Code=12:00 1")) << "each second of 11:59";
 
   fake_.api.log.clear();

@@ -39,5 +39,26 @@ TEST_F(ProgramTest, WithoutANotificationAreaHideMinimisesAndTheWarningsStillCome
   EXPECT_FALSE(Window().minimized);
 }
 
+// Only the fields of the chosen "When" can be edited (T time, D days, W duration, P program);
+// the list and the action always; the policy's lock stays over any choice.
+TEST_F(ProgramTest, TheFieldsOfOtherTriggersAreDisabled) {
+  fake_.policy.values[{PolicyScope::User, "Code"}] = fakes::FakePolicyStore::Text("12:00 1");
+  Start("", 10, 0);
+  const char* const expected[] = {"TD--", "--W-", "--W-", "---P"};
+  auto fields = [&] {
+    auto on = [](const Control& control, char letter) { return control.Enabled() ? letter : '-'; };
+    return std::string{on(Window().Text("txtTime"), 'T'),
+                       on(Window().ToggleNamed("chkDay", 3), 'D'),
+                       on(Window().Text("txtWait"), 'W'), on(Window().Text("txtProgram"), 'P')};
+  };
+  EXPECT_EQ(fields(), "----") << "set by the administrator";
+  fake_.policy.Remove(PolicyScope::User, "Code");
+  for (int kind = 3; kind >= 0; --kind) {
+    Window().List("cmbTrigger").SetListIndex(kind);
+    EXPECT_EQ(fields(), expected[kind]) << kind;
+    EXPECT_TRUE(Window().List("cmbType").Enabled() && Window().List("cmbTrigger").Enabled());
+  }
+}
+
 }  // namespace
 }  // namespace duskline

@@ -1,5 +1,7 @@
 #include "platform/qt/Form_qt.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QComboBox>
 #include <QFontDatabase>
@@ -24,6 +26,17 @@ namespace {
 
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
+}
+
+// A label's text as a screen reader says it: "&When" is "When", "&&" one ampersand.
+QString WithoutMnemonic(const std::string& text) {
+  const QString marked = Q(text);
+  QString plain;
+  for (qsizetype i = 0; i < marked.size(); ++i) {
+    if (marked[i] == u'&' && i + 1 < marked.size()) ++i;
+    plain += marked[i];
+  }
+  return plain;
 }
 
 // A family the desktop lacks (the layouts name Windows fonts) becomes one with Arial's widths,
@@ -258,7 +271,12 @@ void FromEventLoop(const LastResort* lastResort, const Handler& handler) noexcep
 
 class FormWindow : public QWidget {
  public:
-  FormWindow(QtForm& form, Qt::WindowFlags flags) : QWidget(nullptr, flags), form_(form) {}
+  FormWindow(QtForm& form, Qt::WindowFlags flags, bool alert)
+      : QWidget(nullptr, flags), form_(form), alert_(alert) {
+    // What the user is typing elsewhere keeps the focus; Alt+Tab reaches the alert.
+    if (alert_) setAttribute(Qt::WA_ShowWithoutActivating);
+  }
+  bool Alert() const { return alert_; }
 
  protected:
   // The close box and Alt+F4 ask the form; the window stays until the program says.
@@ -278,8 +296,36 @@ class FormWindow : public QWidget {
 
  private:
   QtForm& form_;
+  bool alert_;
   bool down_ = false;
 };
+
+namespace {
+
+// A list named by its label and valued by its item: Qt's own names a list on Linux by its
+// item, which leaves a screen reader's user to guess what the list is for.
+class ListAccessible : public QAccessibleWidget {
+ public:
+  explicit ListAccessible(QComboBox* list) : QAccessibleWidget(list, QAccessible::ComboBox) {}
+  QString text(QAccessible::Text kind) const override {
+    const auto* list = static_cast<const QComboBox*>(widget());
+    if (kind == QAccessible::Value) return list->currentText();
+    if (kind == QAccessible::Name && !list->accessibleName().isEmpty())
+      return list->accessibleName();
+    return QAccessibleWidget::text(kind);
+  }
+};
+
+// An alert's window is an alert to screen readers, not a plain window, so that they speak it
+// when it appears.
+QAccessibleInterface* FormAccessible(const QString&, QObject* object) {
+  if (auto* list = dynamic_cast<DropDownListControl*>(object)) return new ListAccessible(list);
+  auto* window = dynamic_cast<FormWindow*>(object);
+  if (window == nullptr || !window->Alert()) return nullptr;
+  return new QAccessibleWidget(window, QAccessible::AlertMessage);
+}
+
+}  // namespace
 
 class QtTimer : public LayoutTimer {
  public:
@@ -307,7 +353,14 @@ class QtTimer : public LayoutTimer {
 };
 
 QtForm::QtForm(const FormHost& host, const FormLayout& layout)
-    : host_(host), layout_(layout), window_(new FormWindow(*this, WindowFlagsOf(layout))) {
+    : host_(host),
+      layout_(layout),
+      window_(new FormWindow(*this, WindowFlagsOf(layout), layout.alert)) {
+  static const bool factoryInstalled = [] {
+    QAccessible::installFactory(FormAccessible);
+    return true;
+  }();
+  (void)factoryInstalled;
   window_->setWindowTitle(Q(layout_.caption));
   CreateControls();
   for (const ControlLayout& control : layout_.controls)
@@ -406,6 +459,23 @@ void QtForm::CreateControls() {
       entry.widget->setFocusPolicy(Qt::NoFocus);
     else if (entry.layout->tabIndex >= 0)
       usesDialogKeys_ = true;
+  }
+  // A label names the control after it: its mnemonic moves the focus there (and is shown as
+  // one, not as "&"), and screen readers say its text as the control's name, lists included.
+  for (const Entry& entry : controls_)
+    if (const ControlLayout* label = LabelFor(layout_, *entry.layout))
+      if (const Entry* named = Find(label->name, label->index)) {
+        static_cast<QLabel*>(named->widget)->setBuddy(entry.widget);
+        entry.widget->setAccessibleName(WithoutMnemonic(label->text));
+      }
+}
+
+void QtForm::Announce(const Announcement& announcement) {
+  // The alert's description: screen readers hear it change, the newest replacing the last.
+  window_->setAccessibleDescription(Q(announcement.text));
+  if (announcement.appearing) {
+    QAccessibleEvent alert(window_, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
   }
 }
 

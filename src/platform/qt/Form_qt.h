@@ -45,6 +45,7 @@ class QtForm : public LayoutForm {
   void Minimize() override;
   bool Visible() const override;
   WindowHandle Handle() const override;
+  void Announce(const Announcement& announcement) override;
 
   QWidget* Window() const;
   // The widget of a control (for tests), or nullptr.

@@ -160,6 +160,9 @@ class FakeForm : public LayoutForm {
   void Minimize() override { minimized = visible_, visible_ = false; }
   bool Visible() const override { return visible_; }
   WindowHandle Handle() const override { return handle_; }
+  void Announce(const Announcement& said) override {
+    announced.push_back((said.appearing ? "! " : "") + said.text);
+  }
   FakeTextBox& Text(const std::string& name) {
     return dynamic_cast<FakeTextBox&>(ControlNamed(name));
   }
@@ -169,6 +172,7 @@ class FakeForm : public LayoutForm {
   void ClickOn(const std::string& name, int index = -1);
   bool unloaded = false;
   bool minimized = false;
+  std::vector<std::string> announced;  // "! " before the text of an appearing alert
 
  private:
   FakeWindowSystem& system_;

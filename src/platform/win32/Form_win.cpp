@@ -1,10 +1,13 @@
 #include "platform/win32/Form_win.h"
 
 #include <commctrl.h>
+#include <oleauto.h>
+#include <unknwn.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <tuple>
 
 #include "platform/PixelLayout.h"
 #include "platform/win32/Dpi_win.h"
@@ -443,15 +446,24 @@ Win32Form::~Win32Form() {
 
 void Win32Form::CreateChildren() {
   // Creation order is the z-order and the tab order: controls by tab index first, then frames
-  // from the innermost out, so that a frame lies below what it holds.
+  // from the innermost out, so that a frame lies below what it holds. A label that names a
+  // control comes right before it: screen readers name a control by the static text before
+  // it, and the label's mnemonic moves the focus to the next control. Labels take no focus,
+  // so the order of Tab stays.
   std::vector<const ControlLayout*> order;
-  for (const ControlLayout& control : layout_.controls)
+  std::vector<std::pair<const ControlLayout*, const ControlLayout*>> labels;  // label, control
+  for (const ControlLayout& control : layout_.controls) {
     if (control.kind != ControlKind::Timer && control.kind != ControlKind::Windowless)
       order.push_back(&control);
-  auto rank = [this](const ControlLayout* control) {
+    if (const ControlLayout* label = LabelFor(layout_, control))
+      labels.emplace_back(label, &control);
+  }
+  auto rank = [&](const ControlLayout* control) {
     if (control->kind == ControlKind::Frame)
-      return std::pair{2, -ContainerDepth(layout_, *control)};
-    return std::pair{control->tabIndex < 0 ? 1 : 0, control->tabIndex};
+      return std::tuple{2, -ContainerDepth(layout_, *control), 0};
+    for (const auto& [label, named] : labels)
+      if (label == control) return std::tuple{named->tabIndex < 0 ? 1 : 0, named->tabIndex, 0};
+    return std::tuple{control->tabIndex < 0 ? 1 : 0, control->tabIndex, 1};
   };
   std::stable_sort(order.begin(), order.end(), [&](const ControlLayout* a, const ControlLayout* b) {
     return rank(a) < rank(b);
@@ -603,8 +615,51 @@ void Win32Form::Show() {
     SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     return;
   }
-  ShowWindow(window_, SW_SHOW);
+  // An alert leaves the focus where the user is typing; Alt+Tab reaches it.
+  ShowWindow(window_, layout_.alert ? SW_SHOWNOACTIVATE : SW_SHOW);
   UpdateWindow(window_);
+}
+
+namespace {
+
+// UI Automation's notifications (Windows 10 1709 on): what a screen reader says, queued so that
+// the newest replaces an older one not yet spoken. The provider is the window's own host
+// provider; the interfaces are used only as IUnknown, so no UI Automation header is needed.
+using HostProviderFn = HRESULT WINAPI(HWND, IUnknown**);
+using RaiseNotificationFn = HRESULT WINAPI(IUnknown*, int kind, int processing, BSTR text,
+                                           BSTR activity);
+using AllocStringFn = BSTR WINAPI(const OLECHAR*);
+using FreeStringFn = void WINAPI(BSTR);
+constexpr int kNotificationKindOther = 4, kImportantMostRecent = 1;
+
+bool RaiseNotification(HWND window, const std::wstring& text) {
+  static const auto host =
+      LaterFunction<HostProviderFn>(L"uiautomationcore.dll", "UiaHostProviderFromHwnd");
+  static const auto raise =
+      LaterFunction<RaiseNotificationFn>(L"uiautomationcore.dll", "UiaRaiseNotificationEvent");
+  static const auto alloc = LaterFunction<AllocStringFn>(L"oleaut32.dll", "SysAllocString");
+  static const auto free = LaterFunction<FreeStringFn>(L"oleaut32.dll", "SysFreeString");
+  IUnknown* provider = nullptr;
+  if (!host || !raise || !alloc || !free || FAILED(host(window, &provider)) || !provider)
+    return false;
+  const BSTR said = alloc(text.c_str()), activity = alloc(L"Duskline.Countdown");
+  const HRESULT result =
+      raise(provider, kNotificationKindOther, kImportantMostRecent, said, activity);
+  free(said);
+  free(activity);
+  provider->Release();
+  return SUCCEEDED(result);
+}
+
+}  // namespace
+
+void Win32Form::Announce(const Announcement& announcement) {
+  // The alert event makes screen readers read a window that did not take the focus, as they
+  // read a message box; where there are no notifications, it also stands in for them.
+  if (announcement.appearing)
+    NotifyWinEvent(EVENT_SYSTEM_ALERT, window_, OBJID_CLIENT, CHILDID_SELF);
+  if (!RaiseNotification(window_, Wide(announcement.text)) && !announcement.appearing)
+    NotifyWinEvent(EVENT_SYSTEM_ALERT, window_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void Win32Form::Hide() {

@@ -46,6 +46,7 @@ class Win32Form : public LayoutForm {
   void Minimize() override;
   bool Visible() const override;
   WindowHandle Handle() const override { return reinterpret_cast<WindowHandle>(window_); }
+  void Announce(const Announcement& announcement) override;
 
   HWND Window() const { return window_; }
   int Dpi() const { return dpi_; }

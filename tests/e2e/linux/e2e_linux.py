@@ -479,9 +479,10 @@ def main(scenario, source, system=None):
         ("GetSessionByPID", "u", "o", 'ret = "/org/freedesktop/login1/session/c1"'),
         ("Halt", "b", "", "")], dbus_interface=MOCK)
     try:
-        {f.__name__: f for f in (startup_and_stop, actions, service, system_actions,
-                                   system_bus, system_policy, follow, in_two_minutes,
-                                   idle_with_and_without_input, program_ends)}[scenario](logind)
+        scenarios = {f.__name__: f for f in (startup_and_stop, actions, service, system_actions,
+                                             system_bus, system_policy, follow, in_two_minutes,
+                                             idle_with_and_without_input, program_ends)}
+        (scenario if callable(scenario) else scenarios[scenario])(logind)
     except (AssertionError, OSError, subprocess.TimeoutExpired) as failure:
         print("FAILED: %r\nthe program's output:\n%s" % (failure, open(LOG.name).read()))
         return 1

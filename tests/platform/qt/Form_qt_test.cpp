@@ -6,6 +6,8 @@
 #include <QTest>
 
 #include "about/frmSplash.h"
+#include "attention/Attention.h"
+#include "platform/PixelLayout.h"
 #include "platform/qt/Form_qt.h"
 #include "platform/qt/WindowSystem_qt.h"
 #include "scheduler/Main.h"
@@ -94,6 +96,28 @@ TEST(QtForm, RaisesEachEventOnceFromTheUserOrTheProgramAndShieldsTheEventLoop) {
   EXPECT_TRUE(gone);
   QApplication::processEvents();
   EXPECT_FALSE(gone);
+}
+
+// Each label's text, wrapped as the label wraps it, fits its box at 96 and 144 dpi.
+TEST(QtForm, EveryLabelsTextFitsItsBox) {
+  QtWindowSystem windows;
+  for (const FormLayout* layout : {&MainLayout(), &AttentionLayout(), &SplashLayout()}) {
+    std::unique_ptr<Form> form = windows.CreateForm(*layout);
+    const auto& shown = static_cast<QtForm&>(*form);
+    for (const ControlLayout& label : layout->controls)
+      for (const int dpi : {96, 144}) {
+        if (label.kind != ControlKind::Label || label.autoSize || label.text.empty()) break;
+        QFont font = shown.Widget(label.name, label.index)->font();
+        font.setPointSizeF(font.pointSizeF() * dpi / shown.Window()->logicalDpiY());
+        const PixelRect box = ControlPixels(*layout, label, dpi);
+        const QRect needed = QFontMetrics(font).boundingRect(
+            0, 0, box.width, 10 * box.height, Qt::TextWordWrap | Qt::TextShowMnemonic,
+            QString::fromStdString(label.text));
+        EXPECT_TRUE(needed.width() <= box.width && needed.height() <= box.height)
+            << label.text << " at " << dpi << ": " << needed.width() << "x" << needed.height()
+            << " in " << box.width << "x" << box.height;
+      }
+  }
 }
 
 }  // namespace

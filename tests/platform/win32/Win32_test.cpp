@@ -5,11 +5,20 @@
 
 #include <algorithm>
 
+#include "about/frmSplash.h"
+#include "attention/Attention.h"
+#include "platform/PixelLayout.h"
+#include "platform/win32/Dpi_win.h"
 #include "platform/win32/Form_win.h"
 #include "platform/win32/ServiceControl_win.h"
+#include "platform/win32/Text_win.h"
 #include "platform/win32/TrayIcon_win.h"
 #include "platform/win32/WindowSystem_win.h"
 #include "scheduler/Main.h"
+
+// After the backend's headers, which keep MessageBox from being renamed.
+#include <oleacc.h>
+#undef MessageBox
 
 namespace duskline::win32 {
 namespace {
@@ -108,6 +117,59 @@ TEST(Form, TheLayoutsTwipsBecomePixelsAtTheWindowsDpi) {
   EXPECT_EQ(client.right, 326);  // 3255 twips
   EXPECT_EQ(button.left, 216);   // 2160 twips in Frame1
   EXPECT_EQ(button.top, 354);    // 3300 + 240
+}
+
+// As a screen reader finds them, through Active Accessibility: each field named by its label,
+// and an alert event when the countdown appears though it took no focus. Each label's text,
+// wrapped as the label wraps it, fits its box at 96 and 144 dpi.
+TEST(Form, FieldsNamedByLabelsThatFitAndTheCountdownAnAlert) {
+  static std::vector<HWND> alerts;
+  const HWINEVENTHOOK hook = SetWinEventHook(
+      EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr,
+      [](HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) { alerts.push_back(window); },
+      GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  Win32WindowSystem windows(GetModuleHandleW(nullptr));
+  std::unique_ptr<Form> main = windows.CreateForm(MainLayout()),
+                        countdown = windows.CreateForm(AttentionLayout());
+  countdown->Show();
+  countdown->Announce({"Logoff will be activated in one Minute.", true});
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  UnhookWinEvent(hook);
+  EXPECT_EQ(alerts, std::vector<HWND>{reinterpret_cast<HWND>(countdown->Handle())});
+  CoInitialize(nullptr);
+  // Wine's oleacc names no combo box (Windows names it by its label as it names an edit).
+  for (const auto& [field, expected] : {std::pair{"txtTime", L"Shutdown at"},
+                                        {"txtWait", L"Duration H:MM"},
+                                        {"txtProgram", L"Program"}}) {
+    IAccessible* object = nullptr;
+    BSTR name = nullptr;
+    VARIANT self{};  // CHILDID_SELF
+    self.vt = VT_I4;
+    ASSERT_EQ(
+        AccessibleObjectFromWindow(static_cast<Win32Form&>(*main).ChildHandle(field), OBJID_CLIENT,
+                                   __uuidof(IAccessible), reinterpret_cast<void**>(&object)),
+        S_OK);
+    object->get_accName(self, &name);
+    EXPECT_EQ(std::wstring(name ? name : L"(none)"), expected) << field;
+    SysFreeString(name);
+    object->Release();
+  }
+  HDC dc = GetDC(nullptr);
+  for (const FormLayout* layout : {&MainLayout(), &AttentionLayout(), &SplashLayout()})
+    for (const ControlLayout& label : layout->controls)
+      for (const int dpi : {96, 144}) {
+        if (label.kind != ControlKind::Label || label.autoSize || label.text.empty()) break;
+        HFONT font = CreateLayoutFont(label.font, dpi);
+        HGDIOBJ old = SelectObject(dc, font);
+        const PixelRect box = ControlPixels(*layout, label, dpi);
+        RECT needed{0, 0, box.width, 0};
+        DrawTextW(dc, Wide(label.text).c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK);
+        DeleteObject(SelectObject(dc, old));
+        EXPECT_TRUE(needed.right <= box.width && needed.bottom <= box.height)
+            << label.text << " at " << dpi << ": " << needed.right << "x" << needed.bottom;
+      }
+  ReleaseDC(nullptr, dc);
 }
 
 // A day toggle: a push-like check box with a tab stop, in at first; the user's click flips it
