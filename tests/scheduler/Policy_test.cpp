@@ -5,11 +5,14 @@
 
 #include <algorithm>
 
+#include "scheduler/ScheduleCommand.h"
+#include "scheduler/ScheduleTime.h"
 #include "support/ProgramRun.h"
 
 namespace duskline {
 namespace {
 
+using fakes::ErrorOf;
 using fakes::FakePolicyStore;
 constexpr PolicyScope kMachine = PolicyScope::Machine;
 constexpr PolicyScope kUser = PolicyScope::User;
@@ -28,6 +31,36 @@ TEST(PolicyFormat, SchedulesAndDaysAsAnInstallerTakesThem) {
       {"Mon ", {}},      {" Mon", {}},
       {"Monday", {}},    {"", {}}};
   for (const auto& [text, set] : days) EXPECT_EQ(WellFormedDays(text), set) << text;
+}
+
+// The schedule's text as the program reads it: the time text, then the index with a sign
+// position; the minute of the day from hour and minute only while it fits 16 bits.
+TEST(ScheduleCommand, TimeTextThenTheIndexWithASignPosition) {
+  EXPECT_EQ(ProduceScheduleCommand("07:30", 1), "07:30 1");
+  EXPECT_EQ(ProduceScheduleCommand("07:30", -1), "07:30-1");
+  // clang-format off
+  const std::tuple<const char*, const char*, int> cases[] = {
+      {"07:30 1", "07:30", 1}, {"0730", "", 0}, {"7:30 2 ", "7:30", 2}, {" 2", "", 2},
+      {"1 1.5", "1", 2}, {"a b", "a", 0}, {"x -1", "x", -1}};
+  // clang-format on
+  for (const auto& [text, time, index] : cases) {
+    const ScheduleParts parts = ParseScheduleCommand(text);
+    EXPECT_EQ(std::tie(parts.timeText, parts.typeIndex), std::tie(time, index)) << text;
+  }
+  EXPECT_EQ(ErrorOf([] { ParseScheduleCommand("12:00 99999"); }), kErrOverflow);
+  const std::pair<const char*, const char*> paths[] = {{"C:\\D", "C:\\D\\Vesperon.ini"},
+                                                       {"C:\\", "C:\\Vesperon.ini"},
+                                                       {"/d/", "/d/Vesperon.ini"},
+                                                       {"", "\\Vesperon.ini"}};
+  for (const auto& [path, file] : paths) EXPECT_EQ(ScheduleFilePath(path), file);
+  const std::tuple<int, int, int> minutes[] = {{546, 7, 32767}, {546, 8, -1},   {-546, -8, -32768},
+                                               {-546, -9, -1},  {547, -99, -1}, {-547, 99, -1}};
+  for (const auto& [hour, minute, ofDay] : minutes) {
+    int32_t result = -1;
+    const int error = ErrorOf([&] { result = MinuteOfDay(hour, minute); });
+    EXPECT_EQ(result, ofDay) << hour << ":" << minute;
+    EXPECT_EQ(error, ofDay == -1 ? kErrOverflow : 0) << hour << ":" << minute;
+  }
 }
 
 // Computer's policy, command line, user's policy, settings file, default: in this order.

@@ -11,35 +11,10 @@ namespace duskline {
 namespace {
 
 struct QuietRun : ProgramRun {
-  fakes::FakeTimer& Check() { return Window().FakeTimerNamed("tmrCheck"); }
-  int64_t DueIn() { return Check().due - fake_.clock.elapsed; }
   bool Fired() { return std::ranges::count(fake_.api.log, "ExitWindowsEx 5 4294967295") > 0; }
-  void Milliseconds(int64_t count) { fake_.clock.Advance(count); }
 };
 
 class QuietTest : public testing::Test, public QuietRun {};
-
-TEST_F(QuietTest, HiddenOrShownItWakesOnceAMinuteAtTheTurnAndEachSecondInAWarning) {
-  Start("12:00 1", 10, 0, 20);
-  Milliseconds(1000);
-  EXPECT_EQ(DueIn(), 39000) << "shown: at 10:01:00";
-  Window().ClickOn("cmdHide");
-  Milliseconds(1000);
-  EXPECT_EQ(DueIn(), 38000);
-  EXPECT_EQ(Check().slack, 500) << "the system may gather it with other wake-ups";
-  EXPECT_EQ(Seconds(6458), Log(108, "Icon 99")) << "10:01 to 11:48, once a minute";
-  Seconds(420);  // 11:55:00, the warning: each second, on time
-  EXPECT_EQ(DueIn(), 1000);
-  EXPECT_EQ(Check().slack, 0);
-  const Log warning = Seconds(299);
-  EXPECT_EQ(std::ranges::count(warning, "Mode 2"), 239) << "11:55:01 to 11:58:59";
-  EXPECT_EQ(std::ranges::count(warning, "Mode 3"), 60) << "each second of 11:59";
-  EXPECT_FALSE(Fired());
-  Milliseconds(999);
-  EXPECT_FALSE(Fired());
-  Milliseconds(1);
-  EXPECT_TRUE(Fired()) << "in the first millisecond of 12:00";
-}
 
 // Each event arms the check for the next second of the clock, where the once-a-second check
 // came; an edit, for a second after it. Paused, nothing arms it.

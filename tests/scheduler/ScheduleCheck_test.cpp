@@ -10,16 +10,25 @@
 namespace duskline {
 namespace {
 
+// Shown or hidden, the check wakes once a minute at the turn, each second in a warning.
 TEST_F(ProgramTest, HiddenInTheTrayItWarnsCountsDownAndShutsDownAtTheSetMinute) {
   fake_.ini.entries[kIni + " [Command] Code"] = "12:00 1";
-  Start("", 11, 54, 59);
+  Start("", 10, 0, 20);
   EXPECT_EQ(fake_.tray.log, (Log{"Tip Logoff at 12:00", "Tip Shutdown at 12:00"}));
+  Milliseconds(1000);
+  EXPECT_EQ(DueIn(), 39000) << "shown: at 10:01:00";
   Window().ClickOn("cmdHide");
-
+  Milliseconds(1000);
+  EXPECT_EQ(DueIn(), 38000);
+  EXPECT_EQ(Check().slack, 500) << "the system may gather it with other wake-ups";
+  EXPECT_EQ(Seconds(6458), Log(108, "Icon 99")) << "10:01 to 11:48, once a minute";
+  Seconds(419);
   EXPECT_EQ(Seconds(1), (Log{"Interval 1000", "Mode 2", "Toggle",  // 11:55, five minutes
                              "Notify Duskline: Shutdown at 12:00"}));
+  EXPECT_EQ(DueIn(), 1000) << "each second, on time";
+  EXPECT_EQ(Check().slack, 0);
   EXPECT_EQ(Seconds(1), (Log{"Interval 1000", "Mode 2"}));
-  Seconds(238);
+  EXPECT_EQ(std::ranges::count(Seconds(238), "Mode 2"), 238) << "to 11:58:59";
   EXPECT_EQ(Seconds(1), (Log{"Interval 250", "Mode 3", "Icon 2"}));  // 11:59, the last minute
   EXPECT_TRUE(Window("Attention").Visible());
   EXPECT_EQ(Caption("Attention", "lblInfo"), "Shutdown");
@@ -28,7 +37,7 @@ TEST_F(ProgramTest, HiddenInTheTrayItWarnsCountsDownAndShutsDownAtTheSetMinute) 
             Log{"SetWindowPos " + std::to_string(Window("Attention").Handle()) + " -1 0 3"});
   Seconds(1);
   EXPECT_EQ(Caption("Attention", "lblTime"), "will be activated in 59 seconds.");
-  Seconds(44);
+  EXPECT_EQ(std::ranges::count(Seconds(44), "Mode 3"), 44);
   EXPECT_EQ(Caption("Attention", "lblTime"), "will be activated in 15 seconds.");
   EXPECT_TRUE(Window("Attention").Visible());
   Seconds(1);
@@ -38,7 +47,11 @@ TEST_F(ProgramTest, HiddenInTheTrayItWarnsCountsDownAndShutsDownAtTheSetMinute) 
   EXPECT_EQ(fake_.ini.log, Log(60, kIni + " [Command] Code=12:00 1")) << "each second of 11:59";
 
   fake_.api.log.clear();
-  EXPECT_EQ(Seconds(1), (Log{"Toggle", "Icon 99", "Remove"}));  // 12:00
+  fake_.tray.log.clear();
+  Milliseconds(999);
+  EXPECT_EQ(fake_.api.log, Log{});
+  Milliseconds(1);  // the first millisecond of 12:00
+  EXPECT_EQ(fake_.tray.log, (Log{"Toggle", "Icon 99", "Remove"}));
   EXPECT_EQ(fake_.api.log.back(), "ExitWindowsEx 5 4294967295");
   Seconds(60);
   EXPECT_EQ(fake_.api.log.size(), 5u) << "the check stopped";
@@ -138,7 +151,7 @@ TEST(KeptAlive, EachActionFiresOnceForItsMinuteAndAgainTheNextDay) {
       EXPECT_EQ(run.Seconds(1), (Log{"Toggle", "Icon 99", "Icon 99"})) << name << " day " << day;
       EXPECT_EQ(actions(), day) << name;
       EXPECT_FALSE(run.Window("Attention").Visible()) << name;
-      EXPECT_TRUE(run.Window().FakeTimerNamed("tmrCheck").Enabled()) << name;
+      EXPECT_TRUE(run.Check().Enabled()) << name;
       run.Seconds(30);
       run.Window().SystemResumed();  // woken within the same minute
       run.Seconds(30);               // 12:01:00
@@ -248,7 +261,7 @@ TEST_F(ProgramTest, APostponedShutDownFiresAtTheNewTimeAndTheServiceOffersNone) 
   EXPECT_EQ(main_.ToolTipText(), "Shutdown at 00:05") << "past midnight";
   Seconds(600);
   EXPECT_EQ(shutdowns(), 1) << "at 00:05";
-  EXPECT_FALSE(Window().FakeTimerNamed("tmrCheck").Enabled());
+  EXPECT_FALSE(Check().Enabled());
 
   ProgramRun service;
   service.Start("12:00 1", 11, 58, 59);

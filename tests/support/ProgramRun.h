@@ -39,6 +39,9 @@ class ProgramRun {
     fake_.clock.Advance(seconds * 1000LL);
     return std::exchange(fake_.tray.log, {});
   }
+  void Milliseconds(int64_t count) { fake_.clock.Advance(count); }
+  fakes::FakeTimer& Check() { return Window().FakeTimerNamed("tmrCheck"); }
+  int64_t DueIn() { return Check().due - fake_.clock.elapsed; }
   fakes::FakeForm& Window(const std::string& name = "Main") { return *fake_.windows.Find(name); }
   std::string Caption(const std::string& form, const std::string& label, int index = -1) {
     return Window(form).LabelNamed(label, index).Caption();
