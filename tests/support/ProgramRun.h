@@ -25,14 +25,7 @@ class ProgramRun {
     fake_.clock.start = {2024, 1, 1, hour, minute, second};
     ended_ = Ends([&] { main_.Start(); });
   }
-  static bool Ends(const std::function<void()>& action) {
-    try {
-      action();
-      return false;
-    } catch (const fakes::ProgramEnded&) {
-      return true;
-    }
-  }
+  static bool Ends(const std::function<void()>& action) { return fakes::Ends(action); }
   // Moves the clock on and returns what the tray was asked meanwhile.
   Log Seconds(int seconds) {
     fake_.tray.log.clear();
