@@ -34,7 +34,7 @@ TEST(PolicyFormat, SchedulesAndDaysAsAnInstallerTakesThem) {
 }
 
 // The schedule's text as the program reads it: the time text, then the index with a sign
-// position; the minute of the day from hour and minute only while it fits 16 bits.
+// position; its hour and minute, and the minute of the day only while it fits 16 bits.
 TEST(ScheduleCommand, TimeTextThenTheIndexWithASignPosition) {
   EXPECT_EQ(ProduceScheduleCommand("07:30", 1), "07:30 1");
   EXPECT_EQ(ProduceScheduleCommand("07:30", -1), "07:30-1");
@@ -53,6 +53,11 @@ TEST(ScheduleCommand, TimeTextThenTheIndexWithASignPosition) {
                                                        {"/d/", "/d/Vesperon.ini"},
                                                        {"", "\\Vesperon.ini"}};
   for (const auto& [path, file] : paths) EXPECT_EQ(ScheduleFilePath(path), file);
+  // The hour from the time text's first two characters, the minute from its last two.
+  const std::tuple<const char*, int16_t, int16_t> fields[] = {
+      {"0730", 7, 30}, {"123", 12, 23}, {"7", 7, 7}, {"12:5", 12, 0}, {"abc", 0, 0}};
+  for (const auto& [text, hour, minute] : fields)
+    EXPECT_EQ(std::pair(HourField(text), MinuteField(text)), std::pair(hour, minute)) << text;
   const std::tuple<int, int, int> minutes[] = {{546, 7, 32767}, {546, 8, -1},   {-546, -8, -32768},
                                                {-546, -9, -1},  {547, -99, -1}, {-547, 99, -1}};
   for (const auto& [hour, minute, ofDay] : minutes) {

@@ -42,18 +42,6 @@ TEST_F(QuietTest, EveryEventThatCanChangeTheOutcomeChecksOnTheNextSecond) {
   }
 }
 
-// Postpone in the countdown puts the warning away; the next check, a second later, finds
-// nothing due and waits for the turn.
-TEST_F(QuietTest, PostponeChecksOnTheNextSecondThenWaits) {
-  Start("12:00 4", 11, 59, 0);
-  Window().ClickOn("cmdHide");
-  Milliseconds(2400);
-  Window("Attention").ClickOn("cmdPostpone");
-  EXPECT_EQ(DueIn(), 600);
-  EXPECT_EQ(Seconds(1), Log{"Icon 99"});
-  EXPECT_EQ(DueIn(), 56600) << "at 12:00:00";
-}
-
 // The clock set forward into the set minute fires at once, and set back past it idles: the
 // timer's count alone would have missed the one and kept the other.
 TEST_F(QuietTest, AClockSetIntoTheSetMinuteFiresOnTheNextSecond) {
