@@ -104,33 +104,53 @@ TEST(SessionZero, TheConsoleSeesTheCountdownAndIsLoggedOff) {
   }
 }
 
-// The action by type and system; tray errors do not keep it from firing.
+// The action by type and system; tray errors do not keep it from firing. Refused hibernation
+// is told where someone sees it, else in the event log; from session 0, lock disconnects the
+// console.
 TEST(Action, FitsTheTypeAndTheSystem) {
   const std::string nt =
       "GetCurrentProcess|OpenProcessToken -1 40|LookupPrivilegeValueA '' "
       "SeShutdownPrivilege|AdjustTokenPrivileges 44 0 1 19 2 16 1|";
+  const std::string off = "Hibernation is turned off on this computer.";
   const uint32_t kNt = 0x1DB10106, k95 = 0xC3B60004;
+  struct Case {
+    const char* command;
+    uint32_t version;
+    std::string calls;
+    bool refused = false, sessionZero = false, console = true;
+    Log service = {}, boxes = {};
+  };
   // clang-format off
-  const std::tuple<const char*, uint32_t, std::string> cases[] = {
+  const Case cases[] = {
       {"12:00 0", kNt, "ExitWindowsEx 4 4294967295|"}, {"12:00 -1", kNt, "ExitWindowsEx 4 4294967295|"},
       {"12:00 7", kNt, "ExitWindowsEx 4 4294967295|"}, {"12:00 1", kNt, nt + "ExitWindowsEx 5 4294967295|"},
       {"12:00 2", kNt, nt + "ExitWindowsEx 12 4294967295|"}, {"12:00 1", k95, "ExitWindowsEx 5 4294967295|"},
       {"12:00 2", k95, "ExitWindowsEx 12 4294967295|"}, {"12:00 3", kNt, nt + "ExitWindowsEx 6 4294967295|"},
       {"12:00 3", k95, "ExitWindowsEx 6 4294967295|"}, {"12:00 4", kNt, nt + "SetSuspendState 0 0 0|"},
       {"12:00 4", k95, "SetSuspendState 0 0 0|"}, {"12:00 5", kNt, "IsPwrHibernateAllowed|" + nt + "SetSuspendState 1 0 0|"},
-      {"12:00 5", k95, "IsPwrHibernateAllowed|SetSuspendState 1 0 0|"}, {"12:00 6", kNt, "LockWorkStation|"}};
+      {"12:00 5", k95, "IsPwrHibernateAllowed|SetSuspendState 1 0 0|"}, {"12:00 6", kNt, "LockWorkStation|"},
+      {"12:00 5", kNt, "IsPwrHibernateAllowed|", true, false, true, {}, {"Vesperon: " + off}},
+      {"12:00 5", kNt, "IsPwrHibernateAllowed|", true, true, true, {"Event 109 1 " + off}},
+      {"12:00 6", kNt, "", false, true, true, {"Disconnect"}},
+      {"12:00 6", kNt, "LockWorkStation|", false, true, false, {"Disconnect"}}};
   // clang-format on
-  for (const auto& [command, version, expected] : cases) {
+  for (const Case& c : cases) {
     ProgramRun run;
-    run.fake_.api.version = version;
-    run.Start(command, 11, 59, 59);
-    if (std::string(command) == "12:00 7") run.Window().List("cmbType").index = 7;
+    run.fake_.api.version = c.version;
+    if (c.refused) run.fake_.api.refused = {"IsPwrHibernateAllowed"};
+    run.fake_.service.sessionZero = c.sessionZero;
+    run.fake_.service.console = c.console;
+    run.Start(c.command, 11, 59, 59);
+    if (std::string(c.command) == "12:00 7") run.Window().List("cmbType").index = 7;
     run.fake_.tray.fail = true;
     run.Window().Hide();
+    run.fake_.service.log.clear();
     run.Seconds(1);
     std::string calls;
     for (const std::string& call : run.fake_.api.log) calls += call + "|";
-    EXPECT_EQ(calls, expected) << command << " " << version;
+    EXPECT_EQ(calls, c.calls) << c.command << " " << c.version;
+    EXPECT_EQ(run.fake_.service.log, c.service) << c.command << c.sessionZero;
+    EXPECT_EQ(run.fake_.windows.boxes, c.boxes) << c.command << c.sessionZero;
   }
 }
 
@@ -187,28 +207,6 @@ TEST(KeptAlive, WakingPutsTheWarningAwayAndAMissedMinuteStaysMissed) {
       return call.starts_with("SetSuspendState") || call.starts_with("ExitWindowsEx");
     });
     EXPECT_EQ(calls, fired) << command << " asleep " << asleep;
-  }
-}
-
-// Refused hibernation: a message where someone sees it, else the event log; nothing else.
-TEST(SessionZero, HibernationTurnedOffIsReportedAndLockDisconnectsTheConsole) {
-  const std::string refusal = "Hibernation is turned off on this computer.";
-  const std::tuple<const char*, bool, bool, Log, Log, Log> cases[] = {
-      {"12:00 5", false, true, Log{"IsPwrHibernateAllowed"}, Log{}, Log{"Vesperon: " + refusal}},
-      {"12:00 5", true, true, Log{"IsPwrHibernateAllowed"}, Log{"Event 109 1 " + refusal}, Log{}},
-      {"12:00 6", true, true, Log{}, Log{"Disconnect"}, Log{}},
-      {"12:00 6", true, false, Log{"LockWorkStation"}, Log{"Disconnect"}, Log{}}};
-  for (const auto& [command, sessionZero, console, api, service, boxes] : cases) {
-    ProgramRun run;
-    run.fake_.api.refused = {"IsPwrHibernateAllowed"};
-    run.fake_.service.sessionZero = sessionZero;
-    run.fake_.service.console = console;
-    run.Start(command, 11, 59, 59);
-    run.fake_.service.log.clear();
-    run.Seconds(1);
-    EXPECT_EQ(run.fake_.api.log, api) << command << sessionZero;
-    EXPECT_EQ(run.fake_.service.log, service) << command << sessionZero;
-    EXPECT_EQ(run.fake_.windows.boxes, boxes) << command << sessionZero;
   }
 }
 
