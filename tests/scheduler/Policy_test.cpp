@@ -74,16 +74,19 @@ TEST(PolicyPrecedence, TheComputerBeatsTheCommandLineWhichBeatsTheUser) {
     const char *machine, *user, *arguments, *time;
     int type;
     bool locked;
-    int warnings;
+    std::string warning;  // the start of the one entry after Accept and Run
   };
+  const std::string ignored =
+      "Event 2 111 The schedule on the command line (06:00 1) is ignored: "
+      "the computer's policy sets 22:30 2.";
   // clang-format off
   const Case cases[] = {
-      {nullptr,   nullptr,   "",        "07:30", 1, false, 0},  // the file's
-      {nullptr,   "21:00 0", "",        "21:00", 0, true,  0},
-      {"22:30 2", "21:00 0", "",        "22:30", 2, true,  0},
-      {nullptr,   "21:00 0", "06:00 1", "06:00", 1, false, 0},
-      {"22:30 2", nullptr,   "06:00 1", "22:30", 2, true,  1},  // the command line ignored
-      {"25:00 2", "21:00 0", "",        "21:00", 0, true,  1},  // malformed: absent
+      {nullptr,   nullptr,   "",        "07:30", 1, false, ""},  // the file's
+      {nullptr,   "21:00 0", "",        "21:00", 0, true,  ""},
+      {"22:30 2", "21:00 0", "",        "22:30", 2, true,  ""},
+      {nullptr,   "21:00 0", "06:00 1", "06:00", 1, false, ""},
+      {"22:30 2", nullptr,   "06:00 1", "22:30", 2, true,  ignored},
+      {"25:00 2", "21:00 0", "",        "21:00", 0, true,  "Event 2 111 The policy value HKLM\\Code"},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -101,14 +104,10 @@ TEST(PolicyPrecedence, TheComputerBeatsTheCommandLineWhichBeatsTheUser) {
     // A schedule from policy or the command line applies every day.
     EXPECT_EQ(run.main_.ChosenDays(), c.locked || *c.arguments ? kEveryDay : 0x03) << c.time;
     EXPECT_EQ(run.main_.ToolTipText().ends_with(" (set by your administrator)"), c.locked);
-    EXPECT_EQ(run.fake_.service.log.size(), 2u + c.warnings) << c.time;  // and Accept, Run
+    const Log& log = run.fake_.service.log;
+    EXPECT_EQ(log.size(), c.warning.empty() ? 2u : 3u) << c.time;
+    EXPECT_TRUE(log.back().starts_with(c.warning)) << log.back();
   }
-  ProgramRun run;
-  run.fake_.policy.values[{kMachine, "Code"}] = FakePolicyStore::Text("22:30 2");
-  run.Start("06:00 1", 10, 0);
-  EXPECT_EQ(run.fake_.service.log.back(),
-            "Event 2 111 The schedule on the command line (06:00 1) is ignored: the computer's "
-            "policy sets 22:30 2.");
 }
 
 TEST(PolicyPrecedence, DaysFromPolicyLockTheTogglesOnly) {
