@@ -60,19 +60,6 @@ TEST_F(ProgramTest, HiddenInTheTrayItWarnsCountsDownAndShutsDownAtTheSetMinute) 
   EXPECT_EQ(fake_.service.log, (Log{"Accept 2", "Run"})) << "nothing for a console session";
 }
 
-TEST_F(ProgramTest, OneNotificationPerWarning) {
-  Start("12:00 1", 11, 56, 59);
-  Window().ClickOn("cmdHide");
-  EXPECT_EQ(Seconds(1).back(), "Notify Duskline: Shutdown at 12:00");
-  fake_.tray.IconActivate();
-  Window().ClickOn("cmdHide");
-  EXPECT_EQ(Seconds(1).back(), "Toggle") << "the same warning";
-  fake_.tray.IconActivate();
-  Window().Text("txtTime").SetText("12:01");
-  Window().ClickOn("cmdHide");
-  EXPECT_EQ(Seconds(1).back(), "Notify Duskline: Shutdown at 12:01");
-}
-
 // From session 0 the countdown also goes to the console; its Cancel is the countdown's Stop.
 TEST(SessionZero, TheConsoleSeesTheCountdownAndIsLoggedOff) {
   const std::string message =

@@ -8,10 +8,12 @@
 namespace duskline {
 namespace {
 
+// One notification per warning: shown and hidden again, the same warning says nothing more; a
+// new time brings its own.
 TEST_F(ProgramTest, TheTrayIconRestoresTheWindowClosingEndsAndSoDoesAnUntrappedError) {
-  Start("12:00 1", 11, 57, 59);
+  Start("12:00 1", 11, 56, 59);
   Window().ClickOn("cmdHide");
-  Seconds(1);
+  EXPECT_EQ(Seconds(1).back(), "Notify Duskline: Shutdown at 12:00");
   ASSERT_TRUE(fake_.tray.animating);
   fake_.tray.log.clear();
   fake_.tray.IconActivate();
@@ -19,7 +21,14 @@ TEST_F(ProgramTest, TheTrayIconRestoresTheWindowClosingEndsAndSoDoesAnUntrappedE
   EXPECT_EQ(fake_.tray.log, (Log{"Remove", "Toggle"}));
   fake_.tray.IconActivate();
   EXPECT_EQ(fake_.tray.log, (Log{"Remove", "Toggle", "Remove"}));
+  Window().ClickOn("cmdHide");
+  EXPECT_EQ(Seconds(1).back(), "Toggle") << "the same warning";
+  fake_.tray.IconActivate();
   EXPECT_EQ(Seconds(60), Log{}) << "no warnings while the window is shown";
+  Window().Text("txtTime").SetText("12:01");
+  Window().ClickOn("cmdHide");
+  EXPECT_EQ(Seconds(1).back(), "Notify Duskline: Shutdown at 12:01");
+  fake_.tray.IconActivate();
   EXPECT_TRUE(Ends([&] { Window().QueryUnload(); }));
   EXPECT_TRUE(Ends([&] { Window().ClickOn("cmdClose"); }));
   // An error no handler traps is reported, then the program ends.
