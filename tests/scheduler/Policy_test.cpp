@@ -183,6 +183,13 @@ TEST_F(ProgramTest, APolicyChangeAppliesAtOnceAndNeverReachesTheFile) {
   fake_.service.ServiceStarted(accepted);
   fake_.policy.Remove(kUser, "Code");
   EXPECT_FALSE(Window().Text("txtTime").Enabled() || Window().ToggleNamed("chkDay", 0).Enabled());
+  // The file's schedule back in force is broken: the error is told and the program runs on.
+  ProgramRun broken;
+  broken.fake_.ini.entries[kIni + " [Command] Code"] = "12:00 99999";
+  broken.fake_.policy.values[{kMachine, "Code"}] = FakePolicyStore::Text("11:55 1");
+  broken.Start("", 10, 0);
+  broken.fake_.policy.Remove(kMachine, "Code");
+  EXPECT_EQ(broken.fake_.service.log.back(), "Event 109 1 [6] Overflow");
 }
 
 // NoStop and NoPostpone take the buttons out of the countdown, also of one already open, and

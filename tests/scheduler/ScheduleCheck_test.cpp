@@ -43,7 +43,8 @@ TEST_F(ProgramTest, HiddenInTheTrayItWarnsCountsDownAndShutsDownAtTheSetMinute) 
   EXPECT_EQ(Caption("Attention", "lblTime"), "will be activated in 15 seconds.");
   EXPECT_TRUE(Window("Attention").Visible());
   Seconds(1);
-  EXPECT_FALSE(Window("Attention").Visible());
+  EXPECT_FALSE(Window("Attention").Visible() ||
+               Window("Attention").FakeTimerNamed("Timer1").Enabled());  // it counts no more
   Seconds(13);
   EXPECT_EQ(main_.attention()->gintTicks(), 46);
   EXPECT_EQ(fake_.ini.log, Log(60, kIni + " [Command] Code=12:00 1")) << "each second of 11:59";
