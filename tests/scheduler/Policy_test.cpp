@@ -125,7 +125,8 @@ TEST(PolicyPrecedence, DaysFromPolicyLockTheTogglesOnly) {
   EXPECT_EQ(run.fake_.ini.log, Log{kIni + " [Command] Code=08:00 1"}) << "the time, not the days";
 }
 
-// Each malformed value is one warning naming it; the same value read again says nothing more.
+// Each malformed value is one warning naming it; the same value read again says nothing more,
+// the same value back after its removal is told again.
 TEST_F(ProgramTest, AMalformedValueIsIgnoredWithOneEntryNamingIt) {
   const std::tuple<const char*, PolicyValue, std::string> cases[] = {
       {"Code", FakePolicyStore::Number(1),
@@ -136,7 +137,8 @@ TEST_F(ProgramTest, AMalformedValueIsIgnoredWithOneEntryNamingIt) {
       {"NoStop", FakePolicyStore::Number(2), "HKLM\\NoStop = 2 is not 0 or 1"},
       {"NoPostpone", FakePolicyStore::Text("yes"), "HKLM\\NoPostpone = \"yes\" is not 0 or 1"},
       {"NoStop", PolicyValue{PolicyValue::Kind::Unreadable, {}, 0},
-       "HKLM\\NoStop cannot be read or is of the wrong type"}};
+       "HKLM\\NoStop cannot be read or is of the wrong type"},
+      {"NoPostpone", FakePolicyStore::Text("yes"), "HKLM\\NoPostpone = \"yes\" is not 0 or 1"}};
   fake_.ini.entries[kIni + " [Command] Code"] = "07:30 1";
   Start("", 10, 0);
   for (const auto& [name, value, text] : cases) {
