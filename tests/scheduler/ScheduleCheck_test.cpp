@@ -39,15 +39,15 @@ TEST_F(ProgramTest, HiddenInTheTrayItWarnsCountsDownAndShutsDownAtTheSetMinute) 
   EXPECT_EQ(Caption("Attention", "lblTime"), "will be activated in one Minute.");
   EXPECT_EQ(fake_.api.log,
             Log{"SetWindowPos " + std::to_string(Window("Attention").Handle()) + " -1 0 3"});
-  Seconds(1);
+  EXPECT_EQ(std::ranges::count(Seconds(1), "Mode 3"), 1);
   EXPECT_EQ(Caption("Attention", "lblTime"), "will be activated in 59 seconds.");
   EXPECT_EQ(std::ranges::count(Seconds(44), "Mode 3"), 44);
   EXPECT_EQ(Caption("Attention", "lblTime"), "will be activated in 15 seconds.");
   EXPECT_TRUE(Window("Attention").Visible());
-  Seconds(1);
+  EXPECT_EQ(std::ranges::count(Seconds(1), "Mode 3"), 1);
   EXPECT_FALSE(Window("Attention").Visible() ||
                Window("Attention").FakeTimerNamed("Timer1").Enabled());  // it counts no more
-  Seconds(13);
+  EXPECT_EQ(std::ranges::count(Seconds(13), "Mode 3"), 13) << "each second of 11:59";
   EXPECT_EQ(main_.attention()->gintTicks(), 46);
   EXPECT_EQ(fake_.ini.log, Log(60, kIni + " [Command] Code=12:00 1")) << "each second of 11:59";
 
