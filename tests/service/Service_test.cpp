@@ -60,8 +60,8 @@ TEST_F(ProgramTest, AsAServiceItHidesItselfPausesContinuesAndStops) {
   };
   EXPECT_TRUE(accepted(service.ServiceStarted));
   EXPECT_FALSE(Window().ControlNamed("Frame1").Visible());
-  EXPECT_FALSE(Window().Text("txtTime").Enabled());
-  EXPECT_FALSE(Window().List("cmbType").Enabled());
+  for (const char* field : {"txtTime", "cmbType", "cmbTrigger", "txtWait", "txtProgram"})
+    EXPECT_FALSE(Window().ControlNamed(field).Enabled()) << field;
   for (int day = 0; day < kDaysInWeek; ++day)
     EXPECT_FALSE(Window().ToggleNamed("chkDay", day).Enabled()) << day;
   EXPECT_TRUE(Window().Visible());
