@@ -15,7 +15,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,6 +24,7 @@
 namespace {
 
 using namespace duskline;
+using fakes::Ends;
 
 std::string folder;
 
@@ -42,15 +42,6 @@ class FolderApp : public fakes::FakeApp {
  public:
   std::string Path() const override { return folder; }
 };
-
-bool Ends(const std::function<void()>& action) {
-  try {
-    action();
-    return false;
-  } catch (const fakes::ProgramEnded&) {
-    return true;
-  }
-}
 
 }  // namespace
 

@@ -197,10 +197,14 @@ def hide_until_countdown(session):
     return schedule, windows["System Information"]
 
 
-def wait_for_call(session, function, limit):
+def wait_for_call(session, function, limit, count=1):
+    """Waits for the count of calls of the function in the relay trace; the time it came."""
     end = time.time() + limit
-    while time.time() < end and session.process.poll() is None and function not in (
-            name for name, _ in session.relayed()):
+    while True:
+        over = time.time() > end or session.process.poll() is not None  # before the last look
+        if [name for name, _ in session.relayed()].count(function) >= count:
+            return time.time()
+        check(not over, "no %s %d" % (function, count))
         time.sleep(1)
 
 
@@ -322,15 +326,6 @@ def install_run_uninstall(session):
     run_switch(session, "-uninstall", "Orvanta Duskline konnte nicht deinstalliert werden.")
 
 
-def locked(session, count, limit):
-    # Waits for the count of LockWorkStation calls; the time it came.
-    end = time.time() + limit
-    while [name for name, _ in session.relayed()].count("LockWorkStation") < count:
-        check(time.time() < end and session.process.poll() is None, "no action %d" % count)
-        time.sleep(1)
-    return time.time()
-
-
 def in_two_minutes(session):
     # "In 0:02" from the command line: the countdown in its last minute, the action two
     # minutes after the start, nothing stored.
@@ -340,7 +335,7 @@ def in_two_minutes(session):
     session.click("&Hide")
     session.wait_for("System Information", 150)
     check(time.time() - started >= 55, "the countdown came before the last minute")
-    took = locked(session, 1, 90) - started
+    took = wait_for_call(session, "LockWorkStation", 90) - started
     check(115 <= took <= 135, "the action came %d s after the start" % took)
     check(session.ini() is None, "the command line's trigger was stored")
 
@@ -363,7 +358,7 @@ def idle_with_and_without_input(session):
         session.wait_for("Duskline", 60)
         session.click("&Hide")
         subprocess.run(["xdotool", "mousemove", "1010", "10"], check=True)
-        locked(session, 1, 150)
+        wait_for_call(session, "LockWorkStation", 150)
         window = subprocess.run(["xdotool", "search", "--name", "Notepad"], capture_output=True,
                                 text=True).stdout.split()[0]
         subprocess.run(["xdotool", "windowmove", window, "0", "0"], check=True)
@@ -373,7 +368,7 @@ def idle_with_and_without_input(session):
         time.sleep(12)
         subprocess.run(move + ["60", "60", "mousemove", "1010", "10"], check=True)
         moved = time.time()
-        waited = locked(session, 2, 120) - moved
+        waited = wait_for_call(session, "LockWorkStation", 120, 2) - moved
         check(waited >= 55, "the action came %d s after the input" % waited)
     finally:
         editor.kill()
@@ -388,7 +383,7 @@ def program_ends(session):
     editor.terminate()
     ended = time.time()
     session.wait_for("System Information", 30)
-    took = locked(session, 1, 90) - ended
+    took = wait_for_call(session, "LockWorkStation", 90) - ended
     check(50 <= took <= 75, "the action came %d s after the end" % took)
 
 

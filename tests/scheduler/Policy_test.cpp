@@ -5,11 +5,14 @@
 
 #include <algorithm>
 
+#include "scheduler/ScheduleCommand.h"
+#include "scheduler/ScheduleTime.h"
 #include "support/ProgramRun.h"
 
 namespace duskline {
 namespace {
 
+using fakes::ErrorOf;
 using fakes::FakePolicyStore;
 constexpr PolicyScope kMachine = PolicyScope::Machine;
 constexpr PolicyScope kUser = PolicyScope::User;
@@ -30,22 +33,60 @@ TEST(PolicyFormat, SchedulesAndDaysAsAnInstallerTakesThem) {
   for (const auto& [text, set] : days) EXPECT_EQ(WellFormedDays(text), set) << text;
 }
 
+// The schedule's text as the program reads it: the time text, then the index with a sign
+// position; its hour and minute, and the minute of the day only while it fits 16 bits.
+TEST(ScheduleCommand, TimeTextThenTheIndexWithASignPosition) {
+  EXPECT_EQ(ProduceScheduleCommand("07:30", 1), "07:30 1");
+  EXPECT_EQ(ProduceScheduleCommand("07:30", -1), "07:30-1");
+  // clang-format off
+  const std::tuple<const char*, const char*, int> cases[] = {
+      {"07:30 1", "07:30", 1}, {"0730", "", 0}, {"7:30 2 ", "7:30", 2}, {" 2", "", 2},
+      {"1 1.5", "1", 2}, {"a b", "a", 0}, {"x -1", "x", -1}};
+  // clang-format on
+  for (const auto& [text, time, index] : cases) {
+    const ScheduleParts parts = ParseScheduleCommand(text);
+    EXPECT_EQ(std::tie(parts.timeText, parts.typeIndex), std::tie(time, index)) << text;
+  }
+  EXPECT_EQ(ErrorOf([] { ParseScheduleCommand("12:00 99999"); }), kErrOverflow);
+  const std::pair<const char*, const char*> paths[] = {{"C:\\D", "C:\\D\\Vesperon.ini"},
+                                                       {"C:\\", "C:\\Vesperon.ini"},
+                                                       {"/d/", "/d/Vesperon.ini"},
+                                                       {"", "\\Vesperon.ini"}};
+  for (const auto& [path, file] : paths) EXPECT_EQ(ScheduleFilePath(path), file);
+  // The hour from the time text's first two characters, the minute from its last two.
+  const std::tuple<const char*, int16_t, int16_t> fields[] = {
+      {"0730", 7, 30}, {"123", 12, 23}, {"7", 7, 7}, {"12:5", 12, 0}, {"abc", 0, 0}};
+  for (const auto& [text, hour, minute] : fields)
+    EXPECT_EQ(std::pair(HourField(text), MinuteField(text)), std::pair(hour, minute)) << text;
+  const std::tuple<int, int, int> minutes[] = {{546, 7, 32767}, {546, 8, -1},   {-546, -8, -32768},
+                                               {-546, -9, -1},  {547, -99, -1}, {-547, 99, -1}};
+  for (const auto& [hour, minute, ofDay] : minutes) {
+    int32_t result = -1;
+    const int error = ErrorOf([&] { result = MinuteOfDay(hour, minute); });
+    EXPECT_EQ(result, ofDay) << hour << ":" << minute;
+    EXPECT_EQ(error, ofDay == -1 ? kErrOverflow : 0) << hour << ":" << minute;
+  }
+}
+
 // Computer's policy, command line, user's policy, settings file, default: in this order.
 TEST(PolicyPrecedence, TheComputerBeatsTheCommandLineWhichBeatsTheUser) {
   struct Case {
     const char *machine, *user, *arguments, *time;
     int type;
     bool locked;
-    int warnings;
+    std::string warning;  // the start of the one entry after Accept and Run
   };
+  const std::string ignored =
+      "Event 2 111 The schedule on the command line (06:00 1) is ignored: "
+      "the computer's policy sets 22:30 2.";
   // clang-format off
   const Case cases[] = {
-      {nullptr,   nullptr,   "",        "07:30", 1, false, 0},  // the file's
-      {nullptr,   "21:00 0", "",        "21:00", 0, true,  0},
-      {"22:30 2", "21:00 0", "",        "22:30", 2, true,  0},
-      {nullptr,   "21:00 0", "06:00 1", "06:00", 1, false, 0},
-      {"22:30 2", nullptr,   "06:00 1", "22:30", 2, true,  1},  // the command line ignored
-      {"25:00 2", "21:00 0", "",        "21:00", 0, true,  1},  // malformed: absent
+      {nullptr,   nullptr,   "",        "07:30", 1, false, ""},  // the file's
+      {nullptr,   "21:00 0", "",        "21:00", 0, true,  ""},
+      {"22:30 2", "21:00 0", "",        "22:30", 2, true,  ""},
+      {nullptr,   "21:00 0", "06:00 1", "06:00", 1, false, ""},
+      {"22:30 2", nullptr,   "06:00 1", "22:30", 2, true,  ignored},
+      {"25:00 2", "21:00 0", "",        "21:00", 0, true,  "Event 2 111 The policy value HKLM\\Code"},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -63,14 +104,10 @@ TEST(PolicyPrecedence, TheComputerBeatsTheCommandLineWhichBeatsTheUser) {
     // A schedule from policy or the command line applies every day.
     EXPECT_EQ(run.main_.ChosenDays(), c.locked || *c.arguments ? kEveryDay : 0x03) << c.time;
     EXPECT_EQ(run.main_.ToolTipText().ends_with(" (set by your administrator)"), c.locked);
-    EXPECT_EQ(run.fake_.service.log.size(), 2u + c.warnings) << c.time;  // and Accept, Run
+    const Log& log = run.fake_.service.log;
+    EXPECT_EQ(log.size(), c.warning.empty() ? 2u : 3u) << c.time;
+    EXPECT_TRUE(log.back().starts_with(c.warning)) << log.back();
   }
-  ProgramRun run;
-  run.fake_.policy.values[{kMachine, "Code"}] = FakePolicyStore::Text("22:30 2");
-  run.Start("06:00 1", 10, 0);
-  EXPECT_EQ(run.fake_.service.log.back(),
-            "Event 2 111 The schedule on the command line (06:00 1) is ignored: the computer's "
-            "policy sets 22:30 2.");
 }
 
 TEST(PolicyPrecedence, DaysFromPolicyLockTheTogglesOnly) {
@@ -88,7 +125,8 @@ TEST(PolicyPrecedence, DaysFromPolicyLockTheTogglesOnly) {
   EXPECT_EQ(run.fake_.ini.log, Log{kIni + " [Command] Code=08:00 1"}) << "the time, not the days";
 }
 
-// Each malformed value is one warning naming it; the same value read again says nothing more.
+// Each malformed value is one warning naming it; the same value read again says nothing more,
+// the same value back after its removal is told again.
 TEST_F(ProgramTest, AMalformedValueIsIgnoredWithOneEntryNamingIt) {
   const std::tuple<const char*, PolicyValue, std::string> cases[] = {
       {"Code", FakePolicyStore::Number(1),
@@ -99,7 +137,8 @@ TEST_F(ProgramTest, AMalformedValueIsIgnoredWithOneEntryNamingIt) {
       {"NoStop", FakePolicyStore::Number(2), "HKLM\\NoStop = 2 is not 0 or 1"},
       {"NoPostpone", FakePolicyStore::Text("yes"), "HKLM\\NoPostpone = \"yes\" is not 0 or 1"},
       {"NoStop", PolicyValue{PolicyValue::Kind::Unreadable, {}, 0},
-       "HKLM\\NoStop cannot be read or is of the wrong type"}};
+       "HKLM\\NoStop cannot be read or is of the wrong type"},
+      {"NoPostpone", FakePolicyStore::Text("yes"), "HKLM\\NoPostpone = \"yes\" is not 0 or 1"}};
   fake_.ini.entries[kIni + " [Command] Code"] = "07:30 1";
   Start("", 10, 0);
   for (const auto& [name, value, text] : cases) {
@@ -146,6 +185,13 @@ TEST_F(ProgramTest, APolicyChangeAppliesAtOnceAndNeverReachesTheFile) {
   fake_.service.ServiceStarted(accepted);
   fake_.policy.Remove(kUser, "Code");
   EXPECT_FALSE(Window().Text("txtTime").Enabled() || Window().ToggleNamed("chkDay", 0).Enabled());
+  // The file's schedule back in force is broken: the error is told and the program runs on.
+  ProgramRun broken;
+  broken.fake_.ini.entries[kIni + " [Command] Code"] = "12:00 99999";
+  broken.fake_.policy.values[{kMachine, "Code"}] = FakePolicyStore::Text("11:55 1");
+  broken.Start("", 10, 0);
+  broken.fake_.policy.Remove(kMachine, "Code");
+  EXPECT_EQ(broken.fake_.service.log.back(), "Event 109 1 [6] Overflow");
 }
 
 // NoStop and NoPostpone take the buttons out of the countdown, also of one already open, and

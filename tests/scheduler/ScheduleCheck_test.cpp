@@ -1,5 +1,7 @@
 // Whole runs on the fake clock: the warning in the tray, the countdown and the action at the set
-// minute; editing and saving; the privilege steps; the actions the program outlives, and sleep.
+// minute; editing and saving; the privilege steps; the actions the program outlives, and sleep;
+// following the system service, whose phases drive the tray and the countdown.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,55 +12,58 @@
 namespace duskline {
 namespace {
 
+// Shown or hidden, the check wakes once a minute at the turn, each second in a warning.
 TEST_F(ProgramTest, HiddenInTheTrayItWarnsCountsDownAndShutsDownAtTheSetMinute) {
   fake_.ini.entries[kIni + " [Command] Code"] = "12:00 1";
-  Start("", 11, 54, 59);
+  Milliseconds(300);  // started at 10:00:20.300: the first check comes in the middle of a second
+  Start("", 10, 0, 20);
   EXPECT_EQ(fake_.tray.log, (Log{"Tip Logoff at 12:00", "Tip Shutdown at 12:00"}));
+  Milliseconds(1000);
+  EXPECT_EQ(DueIn(), 38700) << "shown: at 10:01:00";
   Window().ClickOn("cmdHide");
-
+  Milliseconds(1000);
+  EXPECT_EQ(DueIn(), 37700);
+  EXPECT_EQ(Check().slack, 500) << "the system may gather it with other wake-ups";
+  Milliseconds(700);
+  EXPECT_EQ(Seconds(6457), Log(108, "Icon 99")) << "10:01 to 11:48, once a minute";
+  Seconds(419);
   EXPECT_EQ(Seconds(1), (Log{"Interval 1000", "Mode 2", "Toggle",  // 11:55, five minutes
                              "Notify Duskline: Shutdown at 12:00"}));
+  EXPECT_EQ(DueIn(), 1000) << "each second, on time";
+  EXPECT_EQ(Check().slack, 0);
   EXPECT_EQ(Seconds(1), (Log{"Interval 1000", "Mode 2"}));
-  Seconds(238);
+  EXPECT_EQ(std::ranges::count(Seconds(238), "Mode 2"), 238) << "to 11:58:59";
   EXPECT_EQ(Seconds(1), (Log{"Interval 250", "Mode 3", "Icon 2"}));  // 11:59, the last minute
   EXPECT_TRUE(Window("Attention").Visible());
   EXPECT_EQ(Caption("Attention", "lblInfo"), "Shutdown");
   EXPECT_EQ(Caption("Attention", "lblTime"), "will be activated in one Minute.");
   EXPECT_EQ(fake_.api.log,
             Log{"SetWindowPos " + std::to_string(Window("Attention").Handle()) + " -1 0 3"});
-  Seconds(1);
+  EXPECT_EQ(std::ranges::count(Seconds(1), "Mode 3"), 1);
   EXPECT_EQ(Caption("Attention", "lblTime"), "will be activated in 59 seconds.");
-  Seconds(44);
+  EXPECT_EQ(std::ranges::count(Seconds(44), "Mode 3"), 44);
   EXPECT_EQ(Caption("Attention", "lblTime"), "will be activated in 15 seconds.");
   EXPECT_TRUE(Window("Attention").Visible());
-  Seconds(1);
+  EXPECT_EQ(std::ranges::count(Seconds(1), "Mode 3"), 1);
   EXPECT_FALSE(Window("Attention").Visible());
-  Seconds(13);
+  EXPECT_EQ(std::ranges::count(Seconds(13), "Mode 3"), 13) << "each second of 11:59";
   EXPECT_EQ(main_.attention()->gintTicks(), 50);
+  EXPECT_FALSE(Window("Attention").FakeTimerNamed("Timer1").Enabled());  // it counts no more
   EXPECT_EQ(Window("Attention").announced, (Log{"! Shutdown will be activated in one Minute.",
                                                 "Shutdown will be activated in 30 seconds.",
                                                 "Shutdown will be activated in 10 seconds."}));
   EXPECT_EQ(fake_.ini.log, Log(60, kIni + " [Command] Code=12:00 1")) << "each second of 11:59";
 
   fake_.api.log.clear();
-  EXPECT_EQ(Seconds(1), (Log{"Toggle", "Icon 99", "Remove"}));  // 12:00
+  fake_.tray.log.clear();
+  Milliseconds(999);
+  EXPECT_EQ(fake_.api.log, Log{});
+  Milliseconds(1);  // the first millisecond of 12:00
+  EXPECT_EQ(fake_.tray.log, (Log{"Toggle", "Icon 99", "Remove"}));
   EXPECT_EQ(fake_.api.log.back(), "ExitWindowsEx 5 4294967295");
   Seconds(60);
   EXPECT_EQ(fake_.api.log.size(), 5u) << "the check stopped";
   EXPECT_EQ(fake_.service.log, (Log{"Accept 2", "Run"})) << "nothing for a console session";
-}
-
-TEST_F(ProgramTest, OneNotificationPerWarning) {
-  Start("12:00 1", 11, 56, 59);
-  Window().ClickOn("cmdHide");
-  EXPECT_EQ(Seconds(1).back(), "Notify Duskline: Shutdown at 12:00");
-  fake_.tray.IconActivate();
-  Window().ClickOn("cmdHide");
-  EXPECT_EQ(Seconds(1).back(), "Toggle") << "the same warning";
-  fake_.tray.IconActivate();
-  Window().Text("txtTime").SetText("12:01");
-  Window().ClickOn("cmdHide");
-  EXPECT_EQ(Seconds(1).back(), "Notify Duskline: Shutdown at 12:01");
 }
 
 // From session 0 the countdown also goes to the console; its Cancel is the countdown's Stop.
@@ -92,33 +97,53 @@ TEST(SessionZero, TheConsoleSeesTheCountdownAndIsLoggedOff) {
   }
 }
 
-// The action by type and system; tray errors do not keep it from firing.
+// The action by type and system; tray errors do not keep it from firing. Refused hibernation
+// is told where someone sees it, else in the event log; from session 0, lock disconnects the
+// console.
 TEST(Action, FitsTheTypeAndTheSystem) {
   const std::string nt =
       "GetCurrentProcess|OpenProcessToken -1 40|LookupPrivilegeValueA '' "
       "SeShutdownPrivilege|AdjustTokenPrivileges 44 0 1 19 2 16 1|";
+  const std::string off = "Hibernation is turned off on this computer.";
   const uint32_t kNt = 0x1DB10106, k95 = 0xC3B60004;
+  struct Case {
+    const char* command;
+    uint32_t version;
+    std::string calls;
+    bool refused = false, sessionZero = false, console = true;
+    Log service = {}, boxes = {};
+  };
   // clang-format off
-  const std::tuple<const char*, uint32_t, std::string> cases[] = {
+  const Case cases[] = {
       {"12:00 0", kNt, "ExitWindowsEx 4 4294967295|"}, {"12:00 -1", kNt, "ExitWindowsEx 4 4294967295|"},
       {"12:00 7", kNt, "ExitWindowsEx 4 4294967295|"}, {"12:00 1", kNt, nt + "ExitWindowsEx 5 4294967295|"},
       {"12:00 2", kNt, nt + "ExitWindowsEx 12 4294967295|"}, {"12:00 1", k95, "ExitWindowsEx 5 4294967295|"},
       {"12:00 2", k95, "ExitWindowsEx 12 4294967295|"}, {"12:00 3", kNt, nt + "ExitWindowsEx 6 4294967295|"},
       {"12:00 3", k95, "ExitWindowsEx 6 4294967295|"}, {"12:00 4", kNt, nt + "SetSuspendState 0 0 0|"},
       {"12:00 4", k95, "SetSuspendState 0 0 0|"}, {"12:00 5", kNt, "IsPwrHibernateAllowed|" + nt + "SetSuspendState 1 0 0|"},
-      {"12:00 5", k95, "IsPwrHibernateAllowed|SetSuspendState 1 0 0|"}, {"12:00 6", kNt, "LockWorkStation|"}};
+      {"12:00 5", k95, "IsPwrHibernateAllowed|SetSuspendState 1 0 0|"}, {"12:00 6", kNt, "LockWorkStation|"},
+      {"12:00 5", kNt, "IsPwrHibernateAllowed|", true, false, true, {}, {"Vesperon: " + off}},
+      {"12:00 5", kNt, "IsPwrHibernateAllowed|", true, true, true, {"Event 109 1 " + off}},
+      {"12:00 6", kNt, "", false, true, true, {"Disconnect"}},
+      {"12:00 6", kNt, "LockWorkStation|", false, true, false, {"Disconnect"}}};
   // clang-format on
-  for (const auto& [command, version, expected] : cases) {
+  for (const Case& c : cases) {
     ProgramRun run;
-    run.fake_.api.version = version;
-    run.Start(command, 11, 59, 59);
-    if (std::string(command) == "12:00 7") run.Window().List("cmbType").index = 7;
+    run.fake_.api.version = c.version;
+    if (c.refused) run.fake_.api.refused = {"IsPwrHibernateAllowed"};
+    run.fake_.service.sessionZero = c.sessionZero;
+    run.fake_.service.console = c.console;
+    run.Start(c.command, 11, 59, 59);
+    if (std::string(c.command) == "12:00 7") run.Window().List("cmbType").index = 7;
     run.fake_.tray.fail = true;
     run.Window().Hide();
+    run.fake_.service.log.clear();
     run.Seconds(1);
     std::string calls;
     for (const std::string& call : run.fake_.api.log) calls += call + "|";
-    EXPECT_EQ(calls, expected) << command << " " << version;
+    EXPECT_EQ(calls, c.calls) << c.command << " " << c.version;
+    EXPECT_EQ(run.fake_.service.log, c.service) << c.command << c.sessionZero;
+    EXPECT_EQ(run.fake_.windows.boxes, c.boxes) << c.command << c.sessionZero;
   }
 }
 
@@ -141,7 +166,7 @@ TEST(KeptAlive, EachActionFiresOnceForItsMinuteAndAgainTheNextDay) {
       EXPECT_EQ(run.Seconds(1), (Log{"Toggle", "Icon 99", "Icon 99"})) << name << " day " << day;
       EXPECT_EQ(actions(), day) << name;
       EXPECT_FALSE(run.Window("Attention").Visible()) << name;
-      EXPECT_TRUE(run.Window().FakeTimerNamed("tmrCheck").Enabled()) << name;
+      EXPECT_TRUE(run.Check().Enabled()) << name;
       run.Seconds(30);
       run.Window().SystemResumed();  // woken within the same minute
       run.Seconds(30);               // 12:01:00
@@ -178,40 +203,20 @@ TEST(KeptAlive, WakingPutsTheWarningAwayAndAMissedMinuteStaysMissed) {
   }
 }
 
-// Refused hibernation: a message where someone sees it, else the event log; nothing else.
-TEST(SessionZero, HibernationTurnedOffIsReportedAndLockDisconnectsTheConsole) {
-  const std::string refusal = "Hibernation is turned off on this computer.";
-  const std::tuple<const char*, bool, bool, Log, Log, Log> cases[] = {
-      {"12:00 5", false, true, Log{"IsPwrHibernateAllowed"}, Log{}, Log{"Vesperon: " + refusal}},
-      {"12:00 5", true, true, Log{"IsPwrHibernateAllowed"}, Log{"Event 109 1 " + refusal}, Log{}},
-      {"12:00 6", true, true, Log{}, Log{"Disconnect"}, Log{}},
-      {"12:00 6", true, false, Log{"LockWorkStation"}, Log{"Disconnect"}, Log{}}};
-  for (const auto& [command, sessionZero, console, api, service, boxes] : cases) {
-    ProgramRun run;
-    run.fake_.api.refused = {"IsPwrHibernateAllowed"};
-    run.fake_.service.sessionZero = sessionZero;
-    run.fake_.service.console = console;
-    run.Start(command, 11, 59, 59);
-    run.fake_.service.log.clear();
-    run.Seconds(1);
-    EXPECT_EQ(run.fake_.api.log, api) << command << sessionZero;
-    EXPECT_EQ(run.fake_.service.log, service) << command << sessionZero;
-    EXPECT_EQ(run.fake_.windows.boxes, boxes) << command << sessionZero;
-  }
-}
-
 // Each "Postpone" puts this occurrence off by ten minutes, with its warnings; the fourth
 // countdown offers none, and the next day comes at the stored time, which never changed.
 TEST_F(ProgramTest, PostponedThreeTimesThenNoMoreAndTheNextDayAtTheStoredTime) {
   fake_.ini.entries[kIni + " [Command] Code"] = "12:00 4";
   Start("", 11, 58, 59);
   Window().ClickOn("cmdHide");
+  Milliseconds(400);  // each click in the middle of a second
   auto sleeps = [&] { return std::ranges::count(fake_.api.log, "SetSuspendState 0 0 0"); };
   auto postpone = [&]() -> Control& { return Window("Attention").ControlNamed("cmdPostpone"); };
   for (const std::string next : {"12:10", "12:20", "12:30"}) {
     Seconds(2);  // the first second of the last minute
     ASSERT_TRUE(Window("Attention").Visible() && postpone().Visible() && postpone().Enabled());
     Window("Attention").ClickOn("cmdPostpone");
+    EXPECT_EQ(DueIn(), 600) << "checked on the next second of the clock";
     EXPECT_FALSE(Window("Attention").Visible()) << next;
     EXPECT_EQ(main_.ToolTipText(), "Sleep at " + next);
     // Idle through the old set minute: checked a second after the click, then at the turn.
@@ -221,7 +226,7 @@ TEST_F(ProgramTest, PostponedThreeTimesThenNoMoreAndTheNextDayAtTheStoredTime) {
               (Log{"Interval 1000", "Mode 2", "Toggle", "Notify Duskline: Sleep at " + next}));
     Seconds(239);
   }
-  Seconds(2);
+  Milliseconds(1600);  // 12:29:01, on the second again
   EXPECT_TRUE(Window("Attention").Visible() && !postpone().Enabled()) << "three times at most";
   Window("Attention").ClickOn("cmdPostpone");
   Seconds(58);
@@ -251,7 +256,7 @@ TEST_F(ProgramTest, APostponedShutDownFiresAtTheNewTimeAndTheServiceOffersNone) 
   EXPECT_EQ(main_.ToolTipText(), "Shutdown at 00:05") << "past midnight";
   Seconds(600);
   EXPECT_EQ(shutdowns(), 1) << "at 00:05";
-  EXPECT_FALSE(Window().FakeTimerNamed("tmrCheck").Enabled());
+  EXPECT_FALSE(Check().Enabled());
 
   ProgramRun service;
   service.Start("12:00 1", 11, 58, 59);
@@ -287,19 +292,6 @@ TEST_F(ProgramTest, EditingRenamesTheTipSavesOnLeavingAndEarnsANewCountdown) {
   EXPECT_TRUE(Ends([&] { Window("Attention").ClickOn("cmdStop"); }));
 }
 
-// The hour is read from the time text's first two characters, the minute from its last two.
-TEST(Check, TheHourAndTheMinuteOfTheTimeText) {
-  const std::tuple<const char*, int, int> cases[] = {
-      {"0730", 7, 30}, {"123", 12, 23}, {"7", 7, 7}, {"12:5", 12, 0}, {"abc", 0, 0}};
-  for (const auto& [text, hour, minute] : cases) {
-    ProgramRun run;
-    const int start = (hour * 3600 + minute * 60 + 86399) % 86400;  // a second before
-    run.Start(std::string(text) + " 0", start / 3600, start / 60 % 60, start % 60);
-    run.Seconds(1);
-    EXPECT_EQ(run.fake_.api.log, Log{"ExitWindowsEx 4 4294967295"}) << text;
-  }
-}
-
 // The privilege steps are judged by the last-error code alone, cleared once before them.
 TEST_F(ProgramTest, FailedPrivilegeStepsAreReportedAndTheActionStillFires) {
   fake_.api.lastError = 7;
@@ -326,6 +318,44 @@ TEST_F(ProgramTest, FailedPrivilegeStepsAreReportedAndTheActionStillFires) {
   main_.LockSession();
   EXPECT_EQ(fake_.windows.boxes.back(), "Vesperon: Power Off was refused.");
   EXPECT_FALSE(Window().unloaded);
+}
+
+struct FakeScheduler : SystemScheduler {
+  std::string Phase() override { return phase; }
+  std::string Stop() override { return asked.push_back("Stop"), refusal; }
+  std::string Postpone() override { return asked.push_back("Postpone"), refusal; }
+  std::string phase = "idle", refusal;
+  Log asked;
+};
+
+class FollowTest : public ProgramTest {
+ protected:
+  FakeScheduler scheduler;
+  void SetUp() override { main_.Follow(scheduler); }
+};
+
+TEST_F(FollowTest, TheServicesPhasesShowAndItsRefusalKeepsTheProgram) {
+  Start("", 23, 59, 50);  // the program's own schedule, 00:00, is not its business now
+  EXPECT_FALSE(Window().Visible());
+  scheduler.phase = "warning";
+  EXPECT_EQ(Seconds(1),
+            (Log{"Interval 1000", "Mode 2", "Toggle", "Notify Duskline: Power Off at 00:00"}));
+  scheduler.phase = "countdown";
+  EXPECT_THAT(Seconds(1), testing::Contains("Interval 250"));
+  ASSERT_TRUE(Window("Attention").Visible());
+  scheduler.refusal = "The administrator does not allow this.";
+  Window("Attention").ClickOn("cmdStop");
+  Window("Attention").ClickOn("cmdPostpone");
+  EXPECT_EQ(fake_.windows.boxes, Log(2, "Vesperon: The administrator does not allow this."));
+  scheduler.phase = "idle";  // another user postponed it
+  Seconds(15);
+  EXPECT_FALSE(Window("Attention").Visible());
+  EXPECT_THAT(fake_.api.log, testing::Each(testing::Not(testing::StartsWith("ExitWindowsEx"))));
+  scheduler.refusal.clear();
+  scheduler.phase = "countdown";
+  Seconds(1);
+  EXPECT_TRUE(Ends([&] { Window("Attention").ClickOn("cmdStop"); }));
+  EXPECT_EQ(scheduler.asked, (Log{"Stop", "Postpone", "Stop"}));
 }
 
 }  // namespace

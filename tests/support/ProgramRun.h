@@ -25,20 +25,16 @@ class ProgramRun {
     fake_.clock.start = {2024, 1, 1, hour, minute, second};
     ended_ = Ends([&] { main_.Start(); });
   }
-  static bool Ends(const std::function<void()>& action) {
-    try {
-      action();
-      return false;
-    } catch (const fakes::ProgramEnded&) {
-      return true;
-    }
-  }
+  static bool Ends(const std::function<void()>& action) { return fakes::Ends(action); }
   // Moves the clock on and returns what the tray was asked meanwhile.
   Log Seconds(int seconds) {
     fake_.tray.log.clear();
     fake_.clock.Advance(seconds * 1000LL);
     return std::exchange(fake_.tray.log, {});
   }
+  void Milliseconds(int64_t count) { fake_.clock.Advance(count); }
+  fakes::FakeTimer& Check() { return Window().FakeTimerNamed("tmrCheck"); }
+  int64_t DueIn() { return Check().due - fake_.clock.elapsed; }
   fakes::FakeForm& Window(const std::string& name = "Main") { return *fake_.windows.Find(name); }
   std::string Caption(const std::string& form, const std::string& label, int index = -1) {
     return Window(form).LabelNamed(label, index).Caption();

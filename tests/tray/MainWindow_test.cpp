@@ -1,15 +1,19 @@
-// The main window in the tray: restored by the icon, ended by closing or by an untrapped error.
+// The main window in the tray: restored by the icon, ended by closing or by an untrapped error;
+// the About window it opens.
 #include <gtest/gtest.h>
 
+#include "about/frmSplash.h"
 #include "support/ProgramRun.h"
 
 namespace duskline {
 namespace {
 
+// One notification per warning: shown and hidden again, the same warning says nothing more; a
+// new time brings its own.
 TEST_F(ProgramTest, TheTrayIconRestoresTheWindowClosingEndsAndSoDoesAnUntrappedError) {
-  Start("12:00 1", 11, 57, 59);
+  Start("12:00 1", 11, 56, 59);
   Window().ClickOn("cmdHide");
-  Seconds(1);
+  EXPECT_EQ(Seconds(1).back(), "Notify Duskline: Shutdown at 12:00");
   ASSERT_TRUE(fake_.tray.animating);
   fake_.tray.log.clear();
   fake_.tray.IconActivate();
@@ -17,7 +21,14 @@ TEST_F(ProgramTest, TheTrayIconRestoresTheWindowClosingEndsAndSoDoesAnUntrappedE
   EXPECT_EQ(fake_.tray.log, (Log{"Remove", "Toggle"}));
   fake_.tray.IconActivate();
   EXPECT_EQ(fake_.tray.log, (Log{"Remove", "Toggle", "Remove"}));
+  Window().ClickOn("cmdHide");
+  EXPECT_EQ(Seconds(1).back(), "Toggle") << "the same warning";
+  fake_.tray.IconActivate();
   EXPECT_EQ(Seconds(60), Log{}) << "no warnings while the window is shown";
+  Window().Text("txtTime").SetText("12:01");
+  Window().ClickOn("cmdHide");
+  EXPECT_EQ(Seconds(1).back(), "Notify Duskline: Shutdown at 12:01");
+  fake_.tray.IconActivate();
   EXPECT_TRUE(Ends([&] { Window().QueryUnload(); }));
   EXPECT_TRUE(Ends([&] { Window().ClickOn("cmdClose"); }));
   // An error no handler traps is reported, then the program ends.
@@ -57,6 +68,28 @@ TEST_F(ProgramTest, TheFieldsOfOtherTriggersAreDisabled) {
     Window().List("cmbTrigger").SetListIndex(kind);
     EXPECT_EQ(fields(), expected[kind]) << kind;
     EXPECT_TRUE(Window().List("cmbType").Enabled() && Window().List("cmbTrigger").Enabled());
+  }
+}
+
+TEST_F(ProgramTest, TheAboutWindowShowsTheVersionAndGoesAtAnyClickOrKey) {
+  Start("", 10, 0);
+  // clang-format off
+  const std::pair<const char*, int> parts[] = {
+      {"Frame1", -1}, {"Frame2", -1}, {"Frame3", -1}, {"imgLogo", -1}, {"lblCopyright", -1},
+      {"lblPlatform", -1}, {"lblProductName", -1}, {"lblVersion", -1}, {"lblCompany", 0},
+      {"lblCompany", 6}, {"form", -2}, {"key", -3}};
+  // clang-format on
+  for (const auto& [part, index] : parts) {
+    Window().ClickOn("cmdAbout");
+    fakes::FakeForm& about = Window("frmSplash");
+    EXPECT_TRUE(about.Visible());
+    EXPECT_EQ(Caption("frmSplash", "lblVersion"), "Version 1.1.0");
+    EXPECT_EQ(Caption("frmSplash", "lblProductName"), "Vesperon");
+    if (index == -2) about.Click();
+    if (index == -3) about.KeyPress(27);
+    if (index >= -1) about.ClickOn(part, index);
+    fake_.windows.RunPending();
+    EXPECT_EQ(fake_.windows.Find("frmSplash"), nullptr) << part;
   }
 }
 

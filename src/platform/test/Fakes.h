@@ -23,6 +23,17 @@ class ProgramEnded : public std::runtime_error {
   ProgramEnded() : std::runtime_error("the program ended") {}
 };
 
+// Whether the call ends the program.
+template <typename Call>
+bool Ends(Call call) {
+  try {
+    call();
+  } catch (const ProgramEnded&) {
+    return true;
+  }
+  return false;
+}
+
 // The number of the run-time error the call raises, or 0.
 template <typename Call>
 int ErrorOf(Call call) {

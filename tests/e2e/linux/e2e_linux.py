@@ -139,7 +139,6 @@ def actions(logind):
         wait(lambda: len(calls(DIR + "/logind.log")) >= done + len(expected), "action " + index)
         time.sleep(2)  # time for calls that ought not to come
         record = calls(DIR + "/logind.log")[done:]
-        print("type %s%s: %r" % (index, " refused" if failure else "", record))
         assert record == [c.replace("%d", str(program.pid)) for c in expected], "calls %r" % record
         assert program.poll() is None, "the program ended"
         program.kill()
@@ -184,7 +183,6 @@ def service(logind):
     switch("-uninstall")
     assert not os.path.exists(unit), "the unit file is still there"
     switch("-uninstall")
-    print("systemd: %r" % calls(DIR + "/systemd.log"))
     assert calls(DIR + "/systemd.log") == [
         'EnableUnitFiles ["duskline.service"] False True', "Reload",
         'DisableUnitFiles ["duskline.service"] False', "Reload"], "systemd calls"
@@ -225,10 +223,12 @@ class Journal:
 
 class System(Journal):
     """The system service as an ordinary process: /etc/duskline a folder of ours, bound in a
-    mount namespace of its own, and our journal and notify sockets."""
+    mount namespace of its own, and our journal and notify sockets; with logind, the sessions."""
 
-    def __init__(self):
+    def __init__(self, logind=None):
         super().__init__("duskline-system")
+        if logind:
+            sessions(logind)
         self.policy = DIR + "/policy/policy.ini"
         for folder in ("policy", "up", "work"):
             os.makedirs(DIR + "/" + folder, exist_ok=True)
@@ -286,8 +286,7 @@ def sessions(logind):
 def system_actions(logind):
     """Each type at the set minute: log-off and lock for the graphical sessions alone, the others
     with interactive false; the journal names each with its result."""
-    sessions(logind)
-    system = System()
+    system = System(logind)
     for index, expected, entry in (
             ("0", ['TerminateSession "c1"', 'TerminateSession "c2"'],
              "Logoff at 22:30: 2 graphical sessions ended"),
@@ -302,7 +301,6 @@ def system_actions(logind):
         system.start("22:29:58")
         assert system.entry() == entry, "journal"
         record = [c for c in calls(DIR + "/logind.log")[done:] if c != "ListSessions"]
-        print("type %s: %r" % (index, record))
         assert record == expected, "calls %r" % record
         system.stop()
 
@@ -310,8 +308,7 @@ def system_actions(logind):
 def system_bus(logind):
     """The interface: properties and signals; Stop and Postpone only from a graphical session,
     and Stop never under NoStop (a granted Stop: in follow)."""
-    sessions(logind)
-    system = System()
+    system = System(logind)
     monitor = subprocess.Popen(["dbus-monitor", "--system", "interface='%s'" % SCHEDULER],
                                stdout=subprocess.PIPE, text=True)
     children.append(monitor)
@@ -379,8 +376,7 @@ def follow(logind):
     """A user's program following the service: its countdown's Stop reaches the service and
     nothing happens; under NoStop the countdown has no Stop and the sessions end."""
     global program
-    sessions(logind)
-    system = System()
+    system = System(logind)
     for no_stop in (False, True):
         system.write("[Command]\nCode=22:30 0\n" + "[Policy]\nNoStop=1\n" * no_stop)
         done = len(calls(DIR + "/logind.log"))
@@ -394,7 +390,6 @@ def follow(logind):
             program.wait(10)  # Stop ends the program, as ever
             time.sleep(12)  # past the set minute
         ended = [c for c in calls(DIR + "/logind.log")[done:] if "Terminate" in c]
-        print("NoStop=%d: %r" % (no_stop, ended))
         assert ended == ['TerminateSession "c1"', 'TerminateSession "c2"'] * no_stop, "ended"
         program.kill()
         program = service
