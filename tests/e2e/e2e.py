@@ -20,14 +20,13 @@ RELAYED = ("advapi32.AdjustTokenPrivileges", "kernelbase.AdjustTokenPrivileges",
            "user32.ExitWindowsEx", "powrprof.SetSuspendState", "user32.LockWorkStation",
            "user32.NotifyWinEvent")
 SERVICE_KEY = r"HKLM\System\CurrentControlSet\Services\Orvanta Vesperon"
-WINE32 = "/usr/lib/wine/wine"
 
 
 def runs_32bit_code():
     """Whether Wine's 32-bit loader runs here: installed, on a kernel that runs 32-bit code."""
     try:
-        return subprocess.run([WINE32, "--version"], stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL).returncode == 0
+        return subprocess.run(["/usr/lib/wine/wine", "--version"],
+                              capture_output=True).returncode == 0
     except OSError:
         return False
 
@@ -73,15 +72,15 @@ class Session:
         os.makedirs(self.folder)
         self.program = shutil.copy(args.program, self.folder)
         self.log = os.path.join(self.folder, "wine.log")
+        self.ini_path = os.path.join(self.folder, "Vesperon.ini")
         if ini:
-            with open(os.path.join(self.folder, "Vesperon.ini"), "w") as f:
+            with open(self.ini_path, "w", newline="") as f:
                 f.write(ini)
 
     def ini(self):
-        path = os.path.join(self.folder, "Vesperon.ini")
-        return open(path).read() if os.path.exists(path) else None
+        return open(self.ini_path, newline="").read() if os.path.exists(self.ini_path) else None
 
-    def start(self, *arguments, fake_time=None, relay=False, channels="-all"):
+    def start(self, *arguments, fake_time=None, relay=False, channels="-all", hide=False):
         check(self.windows() == {}, "windows of an earlier run are still open")
         if relay:  # the relay trace shows the actions' calls alone
             wine(WINE, "reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/t",
@@ -94,6 +93,9 @@ class Session:
             command = ["faketime", "-f", "@" + fake_time, *command]
         self.process = subprocess.Popen(command, cwd=self.folder, env=env,
                                         stdout=open(self.log, "wb"), stderr=subprocess.STDOUT)
+        if hide:
+            self.wait_for("Duskline", 60)
+            self.click("&Hide")
 
     def probe(self, *words):
         return wine(WINE_RUN, self.args.probe, *words)
@@ -134,13 +136,15 @@ class Session:
 
     def relayed(self):
         """The relayed calls in order: (function without its DLL, [arguments as numbers])."""
-        with open(self.log, "rb") as f:
-            text = f.read().decode("latin-1")
+        text = open(self.log, "rb").read().decode("latin-1")
         return [(name, [int(value, 16) for value in values.split(",") if value])
                 for name, values in re.findall(r"Call \w+\.(\w+)\(([0-9a-fA-F,]*)\)", text)]
 
+    def calls(self, function):
+        return [values for name, values in self.relayed() if name == function]
+
     def exit_calls(self):
-        return [tuple(values) for name, values in self.relayed() if name == "ExitWindowsEx"]
+        return [tuple(values) for values in self.calls("ExitWindowsEx")]
 
     def close(self):
         if self.process and self.process.poll() is None:
@@ -154,27 +158,29 @@ class Session:
 
 
 def expect_schedule(main, time_text, index, item):
-    check(time_text in main["texts"], "time text %r not in %r" % (time_text, main["texts"]))
+    for text in (time_text, item):  # the set minute's field, the action's list
+        check(text in main["texts"], "text %r not in %r" % (text, main["texts"]))
     check(main.get("selected") == index, "selected %r, expected %d" % (main.get("selected"), index))
-    check(item in main["texts"], "combo text %r not in %r" % (item, main["texts"]))
 
 
-def startup_from_ini(session):
-    session.start()
+def startup_from_ini(session, arguments=()):
+    """The schedule from the file, or from the command line and not stored; Close ends the run."""
+    ini = session.ini()
+    session.start(*arguments)
     main = session.wait_for("Duskline", 60)["Duskline"]
     for text in ("Shutdown at", "Shutdown Type", "&Close", "&About", "&Hide"):
         check(text in main["texts"], "no control text " + text)
     expect_schedule(main, "07:30", 1, "Shutdown")
-    session.click("&Close")
-    check(session.ended(20), "the program did not end after Close")
+    if arguments:
+        session.probe("close", "Duskline")
+    else:
+        session.click("&Close")
+    check(session.ended(20), "the program did not end after it was closed")
+    check(session.ini() == ini, "start-up changed the INI file")
 
 
 def startup_from_arguments(session):
-    session.start("07:30", "1")
-    expect_schedule(session.wait_for("Duskline", 60)["Duskline"], "07:30", 1, "Shutdown")
-    check(session.ini() is None, "start-up wrote the INI file")
-    session.probe("close", "Duskline")
-    check(session.ended(20), "the program did not end when its window was closed")
+    startup_from_ini(session, ("07:30", "1"))
 
 
 def set_time(session, fake_schedule, fake_start, ahead):
@@ -189,9 +195,7 @@ def hide_until_countdown(session):
     """Starts with power-off set for the minute after the next; hides; returns the set minute
     and the countdown window once it shows."""
     schedule, fake_time = set_time(session, "12:00", "11:59:10", 120)
-    session.start(schedule, "2", fake_time=fake_time, relay=True)
-    session.wait_for("Duskline", 60)
-    session.click("&Hide")
+    session.start(schedule, "2", fake_time=fake_time, relay=True, hide=True)
     windows = session.wait_for("System Information", 150)
     check(not windows["Duskline"]["visible"], "the main window is still shown")
     return schedule, windows["System Information"]
@@ -202,7 +206,7 @@ def wait_for_call(session, function, limit, count=1):
     end = time.time() + limit
     while True:
         over = time.time() > end or session.process.poll() is not None  # before the last look
-        if [name for name, _ in session.relayed()].count(function) >= count:
+        if len(session.calls(function)) >= count:
             return time.time()
         check(not over, "no %s %d" % (function, count))
         time.sleep(1)
@@ -224,10 +228,15 @@ def countdown_and_action(session):
     check("Code=%s 2" % schedule in (session.ini() or ""), "the last minute did not save")
 
 
+ACTIONS = {"restart_action": (3, "ExitWindowsEx", [6, 0xFFFFFFFF], True, False),
+           "sleep_action": (4, "SetSuspendState", [0, 0, 0], True, True),
+           "lock_action": (6, "LockWorkStation", [], False, True)}
+
+
 def action_at_set_minute(session, index, function, arguments, privileged, outlives):
-    """Starts with the action set for the coming minute, the window shown, and waits for the
-    action's call in the relay trace: its arguments, the privilege step before it, and for the
-    actions the program outlives, one call and the program still there."""
+    """Starts with the action (index) set for the coming minute, the window shown, and waits for
+    its call in the relay trace: its arguments, the privilege step before it or not, and for
+    the actions the program outlives, one call and the program still there."""
     # On the real clock the set minute begins within a minute and lasts one: time enough for
     # Wine to start.
     schedule, fake_time = set_time(session, "12:00", "11:59:56", 60)
@@ -236,24 +245,11 @@ def action_at_set_minute(session, index, function, arguments, privileged, outliv
     if outlives:
         time.sleep(3)
         check(session.process.poll() is None, "the program ended after " + function)
-    calls = session.relayed()
-    names = [name for name, _ in calls]
-    check([values for name, values in calls if name == function] == [arguments],
-          "%s calls in %r, expected once with %r" % (function, calls, arguments))
+    names = [name for name, _ in session.relayed()]
+    check(session.calls(function) == [arguments],
+          "%s calls in %r, expected once with %r" % (function, session.relayed(), arguments))
     check(privileged == ("AdjustTokenPrivileges" in names[:names.index(function)]),
           "privilege step before %s: %r" % (function, names))
-
-
-def restart_action(session):
-    action_at_set_minute(session, 3, "ExitWindowsEx", [6, 0xFFFFFFFF], True, False)
-
-
-def sleep_action(session):
-    action_at_set_minute(session, 4, "SetSuspendState", [0, 0, 0], True, True)
-
-
-def lock_action(session):
-    action_at_set_minute(session, 6, "LockWorkStation", [], False, True)
 
 
 def stop_ends_program(session):
@@ -266,8 +262,7 @@ def stop_ends_program(session):
 def policy_while_running(session):
     """The computer's policy, written while the program runs, moves the action to its minute and
     takes Stop out of the countdown; the settings file stays as it was, byte for byte."""
-    key = r"HKLM\Software\Policies\Orvanta\Duskline"
-    before = open(os.path.join(session.folder, "Vesperon.ini"), "rb").read()
+    key, before = r"HKLM\Software\Policies\Orvanta\Duskline", session.ini()
     policy_time, fake_time = set_time(session, "11:59", "11:57:25", 150)
     session.start(fake_time=fake_time, relay=True)
     try:
@@ -283,8 +278,7 @@ def policy_while_running(session):
         check("Stop" not in attention["texts"], "Stop under NoStop: %r" % attention["texts"])
         wait_for_call(session, "ExitWindowsEx", 90)
         check(session.exit_calls() == [(5, 0xFFFFFFFF)], "calls %r" % session.exit_calls())
-        check(open(os.path.join(session.folder, "Vesperon.ini"), "rb").read() == before,
-              "Vesperon.ini changed")
+        check(session.ini() == before, "Vesperon.ini changed")
     finally:
         wine(WINE, "reg", "delete", key.rsplit("\\", 1)[0], "/f")  # Orvanta, made by reg add
 
@@ -310,17 +304,16 @@ def install_run_uninstall(session):
                "type=", "interact", "displayname=", "Orvanta Duskline")[0] == 0, "sc create")
     # A fresh wineserver, so that the service manager and the service inherit the trace
     # channel and write the event-log entries into our log.
-    subprocess.run(["wineserver", "-k"], timeout=60)
-    subprocess.run(["wineserver", "-w"], timeout=60)
-    log_path = os.path.join(session.folder, "service.log")
-    with open(log_path, "wb") as log:
+    for step in ("-k", "-w"):
+        subprocess.run(["wineserver", step], timeout=60)
+    with open(os.path.join(session.folder, "service.log"), "w+b") as log:
         driven = wine(WINE_RUN, session.args.probe, "service", log=log, WINEDEBUG="-all,+eventlog")
         subprocess.run(["wineserver", "-w"], timeout=120)
-    with open(log_path, "rb") as log:
-        entries = re.findall(r"Service (?:started|paused|continued|stopped)", log.read().decode(
-            "latin-1"))
-    check(driven == 0 and entries == ["Service " + e for e in (
-        "started", "paused", "continued", "stopped")], "event-log entries %r" % entries)
+        log.seek(0)
+        entries = re.findall(r"Service (started|paused|continued|stopped)",
+                             log.read().decode("latin-1"))
+    check(driven == 0 and entries == ["started", "paused", "continued", "stopped"],
+          "event-log entries %r" % entries)
     run_switch(session, "-uninstall", "Orvanta Duskline erfolgreich deinstalliert.")
     check(registry(SERVICE_KEY, "ImagePath") is None, "the service is still registered")
     run_switch(session, "-uninstall", "Orvanta Duskline konnte nicht deinstalliert werden.")
@@ -330,9 +323,7 @@ def in_two_minutes(session):
     # "In 0:02" from the command line: the countdown in its last minute, the action two
     # minutes after the start, nothing stored.
     started = time.time()
-    session.start("in", "0:02", "6", relay=True)
-    session.wait_for("Duskline", 60)
-    session.click("&Hide")
+    session.start("in", "0:02", "6", relay=True, hide=True)
     session.wait_for("System Information", 150)
     check(time.time() - started >= 55, "the countdown came before the last minute")
     took = wait_for_call(session, "LockWorkStation", 90) - started
@@ -354,9 +345,7 @@ def idle_with_and_without_input(session):
     # windows that appear or move under it are input (the probe's click leaves it on Hide).
     editor = notepad()
     try:
-        session.start("idle", "0:01", "6", relay=True)
-        session.wait_for("Duskline", 60)
-        session.click("&Hide")
+        session.start("idle", "0:01", "6", relay=True, hide=True)
         subprocess.run(["xdotool", "mousemove", "1010", "10"], check=True)
         wait_for_call(session, "LockWorkStation", 150)
         window = subprocess.run(["xdotool", "search", "--name", "Notepad"], capture_output=True,
@@ -389,9 +378,10 @@ def program_ends(session):
 
 SCENARIOS = {f.__name__: f for f in (startup_from_ini, startup_from_arguments,
                                      countdown_and_action, stop_ends_program,
-                                     install_run_uninstall, restart_action, sleep_action,
-                                     lock_action, policy_while_running, in_two_minutes,
+                                     install_run_uninstall, policy_while_running, in_two_minutes,
                                      idle_with_and_without_input, program_ends)}
+SCENARIOS.update({name: lambda session, row=row: action_at_set_minute(session, *row)
+                  for name, row in ACTIONS.items()})
 
 
 def main():
@@ -404,8 +394,7 @@ def main():
         parser.add_argument(name, required=True, type=os.path.abspath)
     parser.add_argument("--real-clock", action="store_true")
     args = parser.parse_args()
-    with open(args.program, "rb") as program:
-        header = program.read(4096)
+    header = open(args.program, "rb").read(4096)
     pe = int.from_bytes(header[60:64], "little")
     if header[pe + 4:pe + 6] != b"\x64\x86" and not runs_32bit_code():
         print("not run: this machine's kernel cannot run 32-bit code, so Wine cannot run the "

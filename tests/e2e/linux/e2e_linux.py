@@ -16,14 +16,17 @@ import time
 
 import dbus
 
-MOCK, LOGIND = "org.freedesktop.DBus.Mock", "org.freedesktop.login1"
-SYSTEMD = "org.freedesktop.systemd1"
+MOCK, PROPS = "org.freedesktop.DBus.Mock", "org.freedesktop.DBus.Properties"
+LOGIND, SYSTEMD = "org.freedesktop.login1", "org.freedesktop.systemd1"
+SCHEDULER = "Duskline.Scheduler1"
 REFUSED = ("org.freedesktop.DBus.Error.AccessDenied", "Operation not permitted by policy")
 UNIT = ("[Unit]\nDescription=Orvanta Duskline\nPartOf=graphical-session.target\nAfter=graphical-"
         "session.target\n\n[Service]\nType=notify\nExecStart=\"%s\"\nRestart=on-failure\n\n"
         "[Install]\nWantedBy=graphical-session.target\n")
 INI = "[Command]\r\nCode=22:30 2\r\n"
 DIR = tempfile.mkdtemp(prefix="duskline-e2e-")
+# A mount namespace of the program's own, where it may bind our folders over the system's.
+UNSHARE = ["unshare", "--mount"] + ([] if os.geteuid() == 0 else ["--map-root-user"])
 children, program = [], None  # program: the running one
 
 
@@ -63,7 +66,7 @@ def mock(bus, name, log, *arguments):
     return bus.get_object(name, "/" + name.replace(".", "/"))
 
 
-def calls(log):
+def calls(log=DIR + "/logind.log"):
     lines = open(log).read().splitlines() if os.path.exists(log) else []
     return [line.split(" ", 1)[1] for line in lines
             if not re.match(r"\S+ (Add|Get |GetAll |Set |emit )", line)]
@@ -76,8 +79,8 @@ def start(*arguments, fake_time=None, env=(), prefix=(), executable=None):
         env.update(FAKETIME="@2026-12-07 " + fake_time, NO_FAKE_STAT="1",
                    FAKETIME_DONT_FAKE_MONOTONIC="1", LD_PRELOAD="/usr/lib/%s/faketime/"
                    "libfaketimeMT.so.1" % sysconfig.get_config_var("MULTIARCH"))
-    program = subprocess.Popen([*prefix, executable or PROGRAM, *arguments], cwd=DIR, env=env, stdout=LOG,
-                               stderr=subprocess.STDOUT)
+    program = subprocess.Popen([*prefix, executable or PROGRAM, *arguments], cwd=DIR, env=env,
+                               stdout=LOG, stderr=subprocess.STDOUT)
 
 
 def x(*command):
@@ -100,11 +103,15 @@ def click(window, width, left, top):
       "click", "1")
 
 
+def write_ini():
+    with open(os.path.join(os.path.dirname(PROGRAM), "Vesperon.ini"), "w", newline="") as f:
+        f.write(INI)
+        return f.name
+
+
 def startup_and_stop(logind):
     """Started from the file, hidden: the countdown on top, Stop; from the command line."""
-    ini = os.path.join(os.path.dirname(PROGRAM), "Vesperon.ini")
-    with open(ini, "w", newline="") as f:
-        f.write(INI)
+    ini = write_ini()
     start(fake_time="22:29:40")
     click(window("Duskline"), 3255, 2587, 3727)  # Hide
     wait(lambda: not shown("Duskline"), "hidden main window")
@@ -115,7 +122,7 @@ def startup_and_stop(logind):
     assert "_NET_WM_STATE_ABOVE" in state, "the countdown window is not on top: " + state
     click(countdown, 4680, 1612, 1807)  # Stop
     program.wait(10)
-    assert calls(DIR + "/logind.log") == [], "acted after Stop"
+    assert calls() == [], "acted after Stop"
     assert open(ini, newline="").read() == INI, "the file changed"
     os.remove(ini)
     start("22:30", "1")
@@ -132,13 +139,13 @@ def actions(logind):
                                       refusal)):
         if failure:
             logind.AddMethod(LOGIND + ".Manager", "PowerOff", "b", "", failure, dbus_interface=MOCK)
-        done = len(calls(DIR + "/logind.log"))
+        done = len(calls())
         start("22:30", index, fake_time="22:29:57")
         if failure:
             window("Vesperon")
-        wait(lambda: len(calls(DIR + "/logind.log")) >= done + len(expected), "action " + index)
+        wait(lambda: len(calls()) >= done + len(expected), "action " + index)
         time.sleep(2)  # time for calls that ought not to come
-        record = calls(DIR + "/logind.log")[done:]
+        record = calls()[done:]
         assert record == [c.replace("%d", str(program.pid)) for c in expected], "calls %r" % record
         assert program.poll() is None, "the program ended"
         program.kill()
@@ -165,21 +172,17 @@ def service(logind):
     text = open(unit).read() if os.path.exists(unit) else None
     assert text == UNIT % PROGRAM.replace("$", "$$").replace("%", "%%"), "unit %r" % text
 
-    # The journal's socket is ours, bound over /run in a mount namespace of the program's own.
+    # The journal's socket is ours, bound over /run.
     log = Journal("duskline")
-    unshare = ["unshare", "--mount"] + ([] if os.geteuid() == 0 else ["--map-root-user"])
-    start(env={"NOTIFY_SOCKET": DIR + "/notify", "INVOCATION_ID": "0" * 32},
-          prefix=[*unshare, "sh", "-c", 'mount --bind "$0" /run && exec "$@"', DIR + "/run"])
-    started = log.notified("READY=1") and log.fields()
-    assert (started["MESSAGE"], started["PRIORITY"], started["DUSKLINE_EVENT_ID"]) == (
-        "Service started", "6", "110"), "not started"
+    started = log.start(env={"INVOCATION_ID": "0" * 32},
+                        prefix=[*UNSHARE, "sh", "-c", 'mount --bind "$0" /run && exec "$@"',
+                                DIR + "/run"])
+    assert (started["PRIORITY"], started["DUSKLINE_EVENT_ID"]) == ("6", "110"), "not started"
     wait(lambda: not shown("Duskline"), "main window hidden by the service run", 10)
     for sent, text in ((signal.SIGUSR1, "paused"), (signal.SIGUSR2, "continued")):
         program.send_signal(sent)
         assert log.entry() == "Service " + text, "no entry 'Service %s'" % text
-    program.send_signal(signal.SIGTERM)
-    assert log.notified("STOPPING=1") and log.entry() == "Service stopped", "not stopped"
-    program.wait(10)
+    log.stop()
     switch("-uninstall")
     assert not os.path.exists(unit), "the unit file is still there"
     switch("-uninstall")
@@ -188,22 +191,15 @@ def service(logind):
         'DisableUnitFiles ["duskline.service"] False', "Reload"], "systemd calls"
 
 
-PROPS, SESSION = "org.freedesktop.DBus.Properties", LOGIND + ".Session"
-SCHEDULER = "Duskline.Scheduler1"
-
-
 class Journal:
-    """Our journal's and service manager's sockets, for a program that a mount namespace of its
-    own binds to them."""
+    """Our journal's and service manager's sockets, which the program's mount namespace binds."""
 
     def __init__(self, identifier):
         os.makedirs(DIR + "/run/systemd/journal", exist_ok=True)
         self.identifier = identifier
-        self.journal, self.notify = (socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
-                                     for _ in range(2))
-        self.journal.bind(DIR + "/run/systemd/journal/socket")
-        self.notify.bind(DIR + "/notify")
-        self.journal.settimeout(20), self.notify.settimeout(20)
+        self.journal, self.notify = (socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM) for _ in "jn")
+        for end, path in ((self.journal, "/run/systemd/journal/socket"), (self.notify, "/notify")):
+            end.bind(DIR + path), end.settimeout(20)
 
     def fields(self):  # the program's next entry in the journal's native protocol
         while True:
@@ -219,6 +215,20 @@ class Journal:
         while state not in self.notify.recv(4096).decode().split("\n"):
             pass
         return True
+
+    def start(self, fake_time=None, *warnings, env=(), **options):
+        """Starts the program under our sockets; the fields of its "Service started" entry."""
+        start(fake_time=fake_time, env={"NOTIFY_SOCKET": DIR + "/notify", **dict(env)}, **options)
+        assert [self.entry() for _ in warnings] == list(warnings), "warnings"
+        started = self.notified("READY=1") and self.fields()
+        assert started["MESSAGE"] == "Service started", "not started: %r" % started["MESSAGE"]
+        return started
+
+    def stop(self):
+        program.send_signal(signal.SIGTERM)
+        entry = self.notified("STOPPING=1") and self.entry()
+        assert entry == "Service stopped", "not stopped: %r" % entry
+        program.wait(10)
 
 
 class System(Journal):
@@ -241,16 +251,7 @@ class System(Journal):
         os.rename(self.policy + ".new", self.policy)  # as editors and package managers do
 
     def start(self, fake_time, *warnings):
-        start(fake_time=fake_time, env={"NOTIFY_SOCKET": DIR + "/notify"}, prefix=etc_and_run(),
-              executable=SYSTEM)
-        assert [self.entry() for _ in warnings] == list(warnings), "warnings"
-        assert self.notified("READY=1") and self.entry() == "Service started", "not started"
-
-    def stop(self):
-        program.send_signal(signal.SIGTERM)
-        entry = self.notified("STOPPING=1") and self.entry()
-        assert entry == "Service stopped", "not stopped: %r" % entry
-        program.wait(10)
+        return super().start(fake_time, *warnings, prefix=etc_and_run(), executable=SYSTEM)
 
     def get(self, name):
         return self.request("Get", SCHEDULER, name, interface=PROPS)
@@ -266,8 +267,7 @@ class System(Journal):
 
 def etc_and_run():
     """A mount namespace in which /etc/duskline is our folder policy/ and /run is our run/."""
-    unshare = ["unshare", "--mount"] + ([] if os.geteuid() == 0 else ["--map-root-user"])
-    return [*unshare, "sh", "-c", 'mount -t overlay overlay -o "lowerdir=/etc,upperdir=$0/up,'
+    return [*UNSHARE, "sh", "-c", 'mount -t overlay overlay -o "lowerdir=/etc,upperdir=$0/up,'
             'workdir=$0/work" /etc && mkdir -p /etc/duskline && mount --bind "$0/policy" '
             '/etc/duskline && mount --bind "$0/run" /run && exec "$@"', DIR]
 
@@ -280,7 +280,7 @@ def sessions(logind):
             logind.AddSession(session, "seat0", os.getuid(), "user", True, dbus_interface=MOCK)
         record = dbus.SystemBus().get_object(LOGIND, "/org/freedesktop/login1/session/" + session)
         for name, value in (("Type", kind), ("Class", klass)):
-            record.Set(SESSION, name, value, dbus_interface=PROPS)
+            record.Set(LOGIND + ".Session", name, value, dbus_interface=PROPS)
 
 
 def system_actions(logind):
@@ -297,10 +297,10 @@ def system_actions(logind):
             ("6", ['LockSession "c1"', 'LockSession "c2"'],
              "Lock at 22:30: 2 graphical sessions locked")):
         system.write("[Command]\nCode=22:30 %s\n" % index)
-        done = len(calls(DIR + "/logind.log"))
+        done = len(calls())
         system.start("22:29:58")
         assert system.entry() == entry, "journal"
-        record = [c for c in calls(DIR + "/logind.log")[done:] if c != "ListSessions"]
+        record = [c for c in calls()[done:] if c != "ListSessions"]
         assert record == expected, "calls %r" % record
         system.stop()
 
@@ -325,9 +325,7 @@ def system_bus(logind):
     assert system.request("Postpone") is None and system.get("NextAction") == "2026-12-07 22:40"
     assert system.entry() == "Postponed from a user's session to 22:40.", "Postpone"
     system.stop()
-    for line in monitor.stdout:
-        if "member=WarningBegan" in line:
-            break
+    assert any("member=WarningBegan" in line for line in monitor.stdout), "no WarningBegan"
     system.write("[Command]\nCode=22:30 0\n[Policy]\nNoStop=1\n")
     system.start("22:29:50")
     assert system.get("NoStop") and system.get("Phase") == "countdown", "countdown"
@@ -363,12 +361,10 @@ def system_policy(logind):
         f.write("[Policy]\nNoPostpone=1\n")
     wait(lambda: system.get("NoPostpone") and system.get("Schedule") == "22:30 0", "edit", 5)
     system.stop()
-    ini = os.path.join(os.path.dirname(PROGRAM), "Vesperon.ini")
-    with open(ini, "w", newline="") as f:
-        f.write(INI)  # 22:30, power off
+    ini = write_ini()
     start(fake_time="22:29:57", prefix=etc_and_run())
-    wait(lambda: len(calls(DIR + "/logind.log")) >= 2, "the policy's log-off")
-    assert calls(DIR + "/logind.log") == ["GetSessionByPID %d" % program.pid, "Terminate"]
+    wait(lambda: len(calls()) >= 2, "the policy's log-off")
+    assert calls() == ["GetSessionByPID %d" % program.pid, "Terminate"]
     assert open(ini, newline="").read() == INI, "the policy was written into Vesperon.ini"
 
 
@@ -379,7 +375,7 @@ def follow(logind):
     system = System(logind)
     for no_stop in (False, True):
         system.write("[Command]\nCode=22:30 0\n" + "[Policy]\nNoStop=1\n" * no_stop)
-        done = len(calls(DIR + "/logind.log"))
+        done = len(calls())
         system.start("22:29:50")
         children.append(service := program)
         start(fake_time="22:29:50", env={"DUSKLINE_FOLLOW": "1"}, prefix=etc_and_run())
@@ -389,7 +385,7 @@ def follow(logind):
         if not no_stop:
             program.wait(10)  # Stop ends the program, as ever
             time.sleep(12)  # past the set minute
-        ended = [c for c in calls(DIR + "/logind.log")[done:] if "Terminate" in c]
+        ended = [c for c in calls()[done:] if "Terminate" in c]
         assert ended == ['TerminateSession "c1"', 'TerminateSession "c2"'] * no_stop, "ended"
         program.kill()
         program = service
@@ -398,7 +394,7 @@ def follow(logind):
 
 def terminations(limit, count=1, call="Terminate"):
     # Waits for the count of logind's calls of the action; the time it came.
-    wait(lambda: calls(DIR + "/logind.log").count(call) >= count, call, limit)
+    wait(lambda: calls().count(call) >= count, call, limit)
     assert program.poll() is None, "the program ended"
     return time.time()
 
