@@ -108,6 +108,72 @@ TEST_F(TriggerTest, AfterAProgramEndsTheCountdownRunsItsMinuteThenTheAction) {
   EXPECT_EQ(std::ranges::count(fake_.api.log, "LockWorkStation"), 1) << "one occurrence";
 }
 
+// Whatever brings the action besides the user's own time of day, the countdown shows first
+// and runs its whole minute, over the open window too: nobody's input for an hour before the
+// start or the waking, a policy that arrives within its minute or the minute before.
+TEST(Trigger, NoActionBeforeTheCountdownHasRunItsMinute) {
+  enum Then { kNothing, kPolicyArrives, kWakes };
+  struct Case {
+    const char *arguments, *code, *trigger;
+    int second;  // of 10:00 at the start
+    Then then;
+    int countdown, action;  // seconds after the start, or the event
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"idle 0:02 6", nullptr,   nullptr,     0,  kNothing,       60, 120},
+      {"idle 0:01 6", nullptr,   nullptr,     0,  kNothing,       1,  61},
+      {"idle 0:02 6", nullptr,   nullptr,     0,  kWakes,         60, 120},
+      {"in 0:01 6",   nullptr,   nullptr,     30, kNothing,       1,  61},
+      {"",            "10:00 6", nullptr,     30, kNothing,       1,  61},
+      {"",            "10:00 6", nullptr,     10, kPolicyArrives, 1,  61},
+      {"",            "10:01 6", nullptr,     50, kNothing,       1,  61},
+      {"",            "23:00 6", "Idle 0:01", 0,  kPolicyArrives, 1,  61},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    TriggerRun run;
+    run.fake_.idle.lastInput = -3600 * 1000;
+    auto apply = [&] {
+      auto& values = run.fake_.policy.values;
+      if (c.code)
+        values[{PolicyScope::Machine, kPolicyCode}] = fakes::FakePolicyStore::Text(c.code);
+      if (c.trigger)
+        values[{PolicyScope::Machine, kPolicyTrigger}] = fakes::FakePolicyStore::Text(c.trigger);
+    };
+    if (c.then == kNothing) apply();
+    run.Start(c.arguments, 10, 0, c.second);
+    if (c.then == kPolicyArrives) apply(), run.fake_.policy.Changed();
+    if (c.then == kWakes) run.fake_.clock.Sleep(600 * 1000), run.Window().SystemResumed();
+    std::optional<int> countdown, action;
+    for (int second = 0; second <= 180 && !action; ++second, run.Seconds(1)) {
+      if (!countdown && run.Counting()) countdown = second;
+      if (run.Acted("LockWorkStation")) action = second;
+    }
+    EXPECT_EQ(countdown, c.countdown) << "row " << &c - cases;
+    EXPECT_EQ(action, c.action) << "row " << &c - cases;
+  }
+}
+
+// Postpone puts an occurrence off three times at most; once the action came, the next one may
+// be put off three times again, from its own duration.
+TEST_F(TriggerTest, PostponementsCountAfreshOnceTheActionCame) {
+  Start("idle 0:01 6", 10, 0, 0);
+  auto postpone = [&]() -> Control& { return Window("Attention").ControlNamed("cmdPostpone"); };
+  for (int seconds : {1, 600, 600, 600}) {
+    Seconds(seconds);
+    ASSERT_TRUE(Counting()) << seconds;
+    if (postpone().Enabled()) Window("Attention").ClickOn("cmdPostpone");
+  }
+  EXPECT_FALSE(postpone().Enabled());
+  Seconds(60);
+  EXPECT_TRUE(Acted("LockWorkStation"));
+  fake_.idle.Input();
+  Seconds(10);
+  EXPECT_TRUE(Counting());
+  EXPECT_TRUE(postpone().Enabled());
+}
+
 // A stored In is not resumed, only offered; Idle is. Choosing the time of day again removes
 // the key; loading never writes.
 TEST_F(TriggerTest, StoredTriggersAndTheirRemoval) {
@@ -118,6 +184,10 @@ TEST_F(TriggerTest, StoredTriggersAndTheirRemoval) {
   for (int kind : {2, 0}) {
     Window().List("cmbTrigger").SetListIndex(kind);
     Window().List("cmbTrigger").LostFocus();
+    if (kind == 0) break;
+    Window().Text("txtWait").SetText("0:45");
+    Window().Text("txtWait").LostFocus();
+    EXPECT_EQ(fake_.ini.entries[kIni + " [Command] Trigger"], "Idle 0:45");
   }
   EXPECT_EQ(fake_.ini.log.back(), kIni + " [Command] Trigger");
   TriggerRun idle;

@@ -56,6 +56,7 @@ class MachineScheduleTest : public ::testing::Test {
 
 TEST_F(MachineScheduleTest, WarnsCountsDownAndActsOnceForEverySession) {
   Run({"12:00", kLogoff, 1}, 11, 54, 31);  // on Mondays
+  EXPECT_EQ(schedule.phase(), Phase::kIdle);
   EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 1, 12, 0, 0}));
   TickUntil(11, 55, 1);
   EXPECT_EQ(schedule.phase(), Phase::kWarning);
@@ -80,6 +81,8 @@ TEST_F(MachineScheduleTest, TypesMapToActionsAndOthersEndTheSessions) {
 TEST_F(MachineScheduleTest, OtherDaysAndTimesTheClockNeverShowsStayIdle) {
   Run({"12:00", kLogoff, 0x7E}, 12, 1);  // not on Mondays
   EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 2, 12, 0, 0}));
+  schedule.SetPolicy(MachinePolicy{"23:59", kLogoff});
+  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 1, 23, 59, 0}));
   for (const char* never : {"25:00", "12:60"}) {
     schedule.SetPolicy(MachinePolicy{never, kLogoff});
     TickUntil(12, 2);
@@ -134,6 +137,32 @@ TEST_F(MachineScheduleTest, PostponesTenMinutesThreeTimes) {
   clock.elapsed = 0;
   schedule.Tick();
   EXPECT_EQ(schedule.Postpone(kDesk), Refusal::kNone);
+}
+
+// Whenever the service takes the policy (at boot, or a change of the file), the countdown
+// runs its whole minute before the action: within the set minute, the minute before, or for
+// an In of a minute.
+TEST(MachineScheduleCountdown, RunsItsMinuteBeforeTheAction) {
+  const Trigger in{TriggerKind::In, "0:01", ""};
+  const std::pair<MachinePolicy, LocalTime> cases[] = {
+      {{"12:00", kLogoff}, {2024, 1, 1, 12, 0, 10}},
+      {{"12:00", kLogoff}, {2024, 1, 1, 11, 59, 30}},
+      {{"00:00", kLogoff, kEveryDay, false, false, in}, {2024, 1, 1, 11, 59, 50}}};
+  for (const auto& [policy, start] : cases) {
+    fakes::FakeClock clock;
+    clock.start = start;
+    FakeMachine machine;
+    MachineSchedule schedule{clock, machine};
+    schedule.SetPolicy(policy);
+    int seconds = 0;
+    for (; seconds < 120; ++seconds, clock.Advance(1000)) {
+      schedule.Tick();
+      if (!machine.carried.empty()) break;
+      EXPECT_EQ(schedule.phase(), Phase::kCountdown) << start.second << " +" << seconds;
+    }
+    EXPECT_EQ(seconds, 60) << start.second;
+    EXPECT_EQ(schedule.phase(), Phase::kIdle);
+  }
 }
 
 // In from the policy counts from when the service took it, once, whatever the days and the
