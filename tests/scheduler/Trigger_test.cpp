@@ -112,46 +112,31 @@ TEST_F(TriggerTest, AfterAProgramEndsTheCountdownRunsItsMinuteThenTheAction) {
 // and runs its whole minute, over the open window too: nobody's input for an hour before the
 // start or the waking, a policy that arrives within its minute or the minute before.
 TEST(Trigger, NoActionBeforeTheCountdownHasRunItsMinute) {
-  enum Then { kNothing, kPolicyArrives, kWakes };
-  struct Case {
-    const char *arguments, *code, *trigger;
-    int second;  // of 10:00 at the start
-    Then then;
-    int countdown, action;  // seconds after the start, or the event
-  };
+  // command line, the policy's Code and Trigger, start at 10:00:SS, then asleep for seconds;
+  // the countdown and the action, seconds after that
   // clang-format off
-  const Case cases[] = {
-      {"idle 0:02 6", nullptr,   nullptr,     0,  kNothing,       60, 120},
-      {"idle 0:01 6", nullptr,   nullptr,     0,  kNothing,       1,  61},
-      {"idle 0:02 6", nullptr,   nullptr,     0,  kWakes,         60, 120},
-      {"in 0:01 6",   nullptr,   nullptr,     30, kNothing,       1,  61},
-      {"",            "10:00 6", nullptr,     30, kNothing,       1,  61},
-      {"",            "10:00 6", nullptr,     10, kPolicyArrives, 1,  61},
-      {"",            "10:01 6", nullptr,     50, kNothing,       1,  61},
-      {"",            "23:00 6", "Idle 0:01", 0,  kPolicyArrives, 1,  61},
-  };
+  const std::tuple<const char*, const char*, const char*, int, int, int, int> cases[] = {
+      {"idle 0:02 6", "", "", 0, 0, 60, 120},   {"idle 0:01 6", "", "", 0, 0, 1, 61},
+      {"idle 0:02 6", "", "", 0, 600, 60, 120}, {"in 0:01 6", "", "", 30, 0, 1, 61},
+      {"", "10:00 6", "", 10, 0, 1, 61},        {"", "10:01 6", "", 50, 0, 1, 61},
+      {"", "23:00 6", "Idle 0:01", 0, 0, 1, 61}};
   // clang-format on
-  for (const Case& c : cases) {
+  for (const auto& [arguments, code, trigger, second, sleep, countdown, action] : cases) {
     TriggerRun run;
     run.fake_.idle.lastInput = -3600 * 1000;
-    auto apply = [&] {
-      auto& values = run.fake_.policy.values;
-      if (c.code)
-        values[{PolicyScope::Machine, kPolicyCode}] = fakes::FakePolicyStore::Text(c.code);
-      if (c.trigger)
-        values[{PolicyScope::Machine, kPolicyTrigger}] = fakes::FakePolicyStore::Text(c.trigger);
-    };
-    if (c.then == kNothing) apply();
-    run.Start(c.arguments, 10, 0, c.second);
-    if (c.then == kPolicyArrives) apply(), run.fake_.policy.Changed();
-    if (c.then == kWakes) run.fake_.clock.Sleep(600 * 1000), run.Window().SystemResumed();
-    std::optional<int> countdown, action;
-    for (int second = 0; second <= 180 && !action; ++second, run.Seconds(1)) {
-      if (!countdown && run.Counting()) countdown = second;
-      if (run.Acted("LockWorkStation")) action = second;
+    run.Start(arguments, 10, 0, second);
+    for (const auto& [name, value] : {std::pair{kPolicyCode, code}, {kPolicyTrigger, trigger}})
+      if (*value)
+        run.fake_.policy.values[{PolicyScope::Machine, name}] = {PolicyValue::Kind::Text, value};
+    if (*code) run.fake_.policy.Changed();
+    run.fake_.clock.Sleep(sleep * 1000);
+    run.Window().SystemResumed();
+    int shown = -1, acted = -1;
+    for (int at = 0; at <= 180 && acted < 0; ++at, run.Seconds(1)) {
+      if (shown < 0 && run.Counting()) shown = at;
+      if (run.Acted("LockWorkStation")) acted = at;
     }
-    EXPECT_EQ(countdown, c.countdown) << "row " << &c - cases;
-    EXPECT_EQ(action, c.action) << "row " << &c - cases;
+    EXPECT_EQ(std::pair(shown, acted), std::pair(countdown, action)) << arguments << code;
   }
 }
 

@@ -434,6 +434,22 @@ def idle_with_and_without_input(logind):
     assert waited >= 55, "the lock came %d s after the input" % waited
 
 
+def idle_after_quiet(logind):
+    # "Idle 0:02" started after ten quiet minutes (logind's word): the countdown in the last of
+    # the two minutes from the start, over the window, and only then the lock.
+    since = int(time.clock_gettime(time.CLOCK_MONOTONIC) * 1e6) - 600 * 1000000
+    logind.AddObject("/org/freedesktop/login1/session/auto", LOGIND + ".Session",
+                     {"IdleHint": True, "IdleSinceHintMonotonic": dbus.UInt64(since)}, [],
+                     dbus_interface=MOCK)
+    started = time.time()
+    start("idle", "0:02", "6")
+    wait(lambda: shown("System Information"), "countdown", 130)
+    assert time.time() - started >= 55, "the countdown came before the last minute"
+    assert 'LockSession "c1"' not in calls(DIR + "/logind.log"), "the lock came first"
+    took = terminations(90, 1, 'LockSession "c1"') - started
+    assert 115 <= took <= 135, "the lock came %d s after the start" % took
+
+
 def program_ends(logind):
     # After a program: its end brings the countdown, and a minute later the log-off.
     # A name of its own: every instance counts, and other sleeps may run on this machine.
@@ -481,7 +497,8 @@ def main(scenario, source, system=None):
     try:
         {f.__name__: f for f in (startup_and_stop, actions, service, system_actions,
                                    system_bus, system_policy, follow, in_two_minutes,
-                                   idle_with_and_without_input, program_ends)}[scenario](logind)
+                                   idle_with_and_without_input, idle_after_quiet,
+                                   program_ends)}[scenario](logind)
     except (AssertionError, OSError, subprocess.TimeoutExpired) as failure:
         print("FAILED: %r\nthe program's output:\n%s" % (failure, open(LOG.name).read()))
         return 1
