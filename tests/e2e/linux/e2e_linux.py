@@ -73,9 +73,10 @@ def start(*arguments, fake_time=None, env=(), prefix=(), executable=None):
     global program
     env = dict(ENV, **dict(env))
     if fake_time:  # libfaketime itself: faketime's wrapper would be a process in between
-        env.update(FAKETIME="@2026-12-07 " + fake_time, NO_FAKE_STAT="1",
-                   FAKETIME_DONT_FAKE_MONOTONIC="1", LD_PRELOAD="/usr/lib/%s/faketime/"
-                   "libfaketimeMT.so.1" % sysconfig.get_config_var("MULTIARCH"))
+        env.update(FAKETIME="@2026-12-07 " + fake_time, NO_FAKE_STAT="1", LD_PRELOAD="/usr/lib/%s"
+                   "/faketime/libfaketimeMT.so.1" % sysconfig.get_config_var("MULTIARCH"))
+        if " x" not in fake_time:  # a faster clock ("22:29:58 x10") speeds the timers up too
+            env.update(FAKETIME_DONT_FAKE_MONOTONIC="1")
     program = subprocess.Popen([*prefix, executable or PROGRAM, *arguments], cwd=DIR, env=env, stdout=LOG,
                                stderr=subprocess.STDOUT)
 
@@ -299,7 +300,7 @@ def system_actions(logind):
              "Lock at 22:30: 2 graphical sessions locked")):
         system.write("[Command]\nCode=22:30 %s\n" % index)
         done = len(calls(DIR + "/logind.log"))
-        system.start("22:29:58")
+        system.start("22:29:58 x10")  # the countdown's whole minute first
         assert system.entry() == entry, "journal"
         record = [c for c in calls(DIR + "/logind.log")[done:] if c != "ListSessions"]
         print("type %s: %r" % (index, record))
@@ -332,7 +333,7 @@ def system_bus(logind):
         if "member=WarningBegan" in line:
             break
     system.write("[Command]\nCode=22:30 0\n[Policy]\nNoStop=1\n")
-    system.start("22:29:50")
+    system.start("22:29:50 x5")
     assert system.get("NoStop") and system.get("Phase") == "countdown", "countdown"
     assert system.request("Stop") == "The administrator does not allow this.", "NoStop"
     assert system.entry().startswith("Logoff at 22:30"), "the action under NoStop"
@@ -369,7 +370,7 @@ def system_policy(logind):
     ini = os.path.join(os.path.dirname(PROGRAM), "Vesperon.ini")
     with open(ini, "w", newline="") as f:
         f.write(INI)  # 22:30, power off
-    start(fake_time="22:29:57", prefix=etc_and_run())
+    start(fake_time="22:29:57 x5", prefix=etc_and_run())
     wait(lambda: len(calls(DIR + "/logind.log")) >= 2, "the policy's log-off")
     assert calls(DIR + "/logind.log") == ["GetSessionByPID %d" % program.pid, "Terminate"]
     assert open(ini, newline="").read() == INI, "the policy was written into Vesperon.ini"
@@ -384,7 +385,7 @@ def follow(logind):
     for no_stop in (False, True):
         system.write("[Command]\nCode=22:30 0\n" + "[Policy]\nNoStop=1\n" * no_stop)
         done = len(calls(DIR + "/logind.log"))
-        system.start("22:29:50")
+        system.start("22:29:50 x4")
         children.append(service := program)
         start(fake_time="22:29:50", env={"DUSKLINE_FOLLOW": "1"}, prefix=etc_and_run())
         click(window("System Information"), 4680, 1612, 1807)  # Stop, where it is shown
