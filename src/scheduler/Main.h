@@ -160,9 +160,8 @@ class Main {
   // The last minute in the tray: the countdown once, the fast animation.
   void FinalMinuteWarning();
   // An action nobody set for this moment on the clock (a trigger's, a policy's) comes only
-  // after its countdown has run a whole minute: the countdown is shown if it is not, and this
-  // gives the milliseconds it still has to run.
-  int64_t CountdownLeft();
+  // after its countdown has run a whole minute; until then the countdown is shown.
+  bool CountdownHasRun();
   // A tick while following the system service.
   void FollowTick();
   // "Stop" while following: the service's answer, and the end of the program if it agreed.
@@ -246,7 +245,7 @@ class Main {
   // effect, or the computer woke.
   int64_t idleFrom_ = 0;
   // When the countdown showed, on the elapsed count.
-  std::optional<int64_t> countdownSince_;
+  int64_t countdownSince_ = 0;
   // A policy's minute came before its countdown had run: the minute it acts for once it has,
   // and the last minute it acted for.
   std::optional<int64_t> owedOccurrence_;

@@ -136,7 +136,7 @@ bool Main::RunCheck() {
     int64_t minute = 0;
     ContinueOnError([&] { minute = CalendarMinute(platform_.clock.Now()); });
     if (fire && minute != forcedOccurrence_) owedOccurrence_ = minute;
-    fire = owedOccurrence_ && CountdownLeft() <= 0;
+    fire = owedOccurrence_ && CountdownHasRun();
     if (!fire) return warning || owedOccurrence_.has_value();
     forcedOccurrence_ = std::exchange(owedOccurrence_, std::nullopt);
   }
@@ -287,7 +287,6 @@ void Main::PutAwayWarning() {
   // The next warning earns a countdown and a notification of its own.
   gblnAttentionShown_ = false;
   gblnWarningNotified_ = false;
-  countdownSince_.reset();
 }
 
 void Main::StopWarningAnimation() {

@@ -64,8 +64,8 @@ int64_t Main::RunTriggerCheck() {
   if (due && remaining <= kMinute) {
     // Nobody chose this moment on the clock: the countdown runs its whole minute first, over
     // the window too.
-    const int64_t left = std::max(remaining, CountdownLeft());
-    if (left > 0) return std::min(kSecond, left);
+    if (!CountdownHasRun() || remaining > 0)
+      return remaining > 0 ? std::min(kSecond, remaining) : kSecond;
     FireTrigger(trigger);
     due = false;
   }
@@ -85,11 +85,10 @@ int64_t Main::RunTriggerCheck() {
   return remaining - (warns ? kSlowWarning : kMinute);
 }
 
-int64_t Main::CountdownLeft() {
-  const int64_t now = platform_.clock.Elapsed();
-  if (gblnAttentionShown_ && now - countdownSince_.value_or(now) >= kMinute) return 0;
+bool Main::CountdownHasRun() {
+  if (gblnAttentionShown_ && platform_.clock.Elapsed() - countdownSince_ >= kMinute) return true;
   FinalMinuteWarning();
-  return countdownSince_.value_or(now) + kMinute - now;
+  return false;
 }
 
 void Main::FireTrigger(const Trigger& trigger) {

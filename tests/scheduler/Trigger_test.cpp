@@ -69,7 +69,9 @@ TEST_F(TriggerTest, IdleActsAfterItsTimeWithoutInputAndInputRestartsTheCount) {
   const int asked = fake_.idle.asked;
   Seconds(298);
   EXPECT_EQ(fake_.idle.asked, asked) << "nothing asked while it cannot be due";
-  Seconds(250);
+  Seconds(2);
+  EXPECT_TRUE(fake_.tray.animating);
+  Seconds(248);
   EXPECT_TRUE(Counting());
   Seconds(50);
   fake_.idle.Input();  // 10:09:59
