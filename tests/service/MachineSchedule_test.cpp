@@ -174,6 +174,8 @@ TEST_F(MachineScheduleTest, InFromThePolicyActsOnceIdleNever) {
       MachinePolicy{"12:31", kLogoff, kEveryDay, false, false, {TriggerKind::Idle, "0:01", ""}});
   TickUntil(12, 40);
   EXPECT_EQ(machine.carried.size(), 1u);
+  schedule.SetPolicy(MachinePolicy{"", kLogoff, 0, false, false, {TriggerKind::In, "0:10", ""}});
+  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 1, 12, 50, 0}));
 }
 
 }  // namespace
