@@ -148,6 +148,8 @@ void Main::Policy_Changed() {
   if (policy_.code == before.code && policy_.days == before.days &&
       policy_.trigger == before.trigger)
     return;
+  // A minute owed to the old schedule is the new one's to decide, its countdown first.
+  owedOccurrence_.reset();
   try {
     LoadSchedule();
   } catch (const RuntimeError& error) {

@@ -161,6 +161,9 @@ class Main {
   void ShowAttention();
   // The last minute in the tray: the countdown once, the fast animation.
   void FinalMinuteWarning();
+  // An action nobody set for this moment on the clock (a trigger's, a policy's) comes only
+  // after its countdown has run a whole minute; until then the countdown is shown.
+  bool CountdownHasRun();
   // A tick while following the system service.
   void FollowTick();
   // "Stop" while following: the service's answer, and the end of the program if it agreed.
@@ -240,6 +243,15 @@ class Main {
   // Idle: the idle time the last check saw, and whether it acted since the last input.
   int64_t lastIdle_ = 0;
   bool gblnIdleActed_ = false;
+  // Idle counts no input from before this moment on the elapsed count: the trigger took
+  // effect, or the computer woke.
+  int64_t idleFrom_ = 0;
+  // When the countdown showed, on the elapsed count.
+  int64_t countdownSince_ = 0;
+  // A policy's minute came before its countdown had run: the minute it acts for once it has,
+  // and the last minute it acted for.
+  std::optional<int64_t> owedOccurrence_;
+  std::optional<int64_t> forcedOccurrence_;
   int64_t triggerPostponed_ = 0;  // milliseconds added by Postpone
 };
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "attention/Attention.h"
 #include "profile/clsProfileINI.h"
@@ -107,11 +108,14 @@ bool Main::RunCheck() {
     if (now > *postponedTo_) EndPostponement();
   }
 
+  // The administrator's time warns over the window too.
+  const bool forced = gblnCodeFromPolicy_;
   bool visible = false, warning = false;
   ContinueOnError([&] { visible = form_->Visible(); });
-  if (!visible) {
+  if (!visible || forced) {
     int64_t difference = chosenDay ? scheduledOfDay - currentOfDay : 0;  // 0: idle
     if (postponedTo_) difference = *postponedTo_ - now;
+    if (owedOccurrence_) difference = 1;
     warning = difference >= 1 && difference <= 5;
     if (difference >= 2 && difference <= 5) {
       StartWarningAnimation(1000, 2);
@@ -123,13 +127,22 @@ bool Main::RunCheck() {
     }
   }
 
-  if (postponedTo_) {
-    if (now != *postponedTo_) return warning;
-    FireAction();
-    EndPostponement();
-  } else if (chosenDay && currentHour == scheduledHour && currentMinute == scheduledMinute) {
-    FireAction();
+  bool fire = postponedTo_
+                  ? now == *postponedTo_
+                  : chosenDay && currentHour == scheduledHour && currentMinute == scheduledMinute;
+  if (forced) {
+    // Its minute may have come before its countdown had run (the policy arrived within it):
+    // the action waits for the countdown, once for that minute.
+    int64_t minute = 0;
+    ContinueOnError([&] { minute = CalendarMinute(platform_.clock.Now()); });
+    if (fire && minute != forcedOccurrence_) owedOccurrence_ = minute;
+    fire = owedOccurrence_ && CountdownHasRun();
+    if (!fire) return warning || owedOccurrence_.has_value();
+    forcedOccurrence_ = std::exchange(owedOccurrence_, std::nullopt);
   }
+  if (!fire) return warning;
+  FireAction();
+  if (postponedTo_) EndPostponement();
   return warning;
 }
 
@@ -138,6 +151,7 @@ void Main::FinalMinuteWarning() {
     ContinueOnError([&] { ShowAttention(); });
     ContinueOnError([&] { SendConsoleCountdown(); });
     gblnAttentionShown_ = true;
+    countdownSince_ = platform_.clock.Elapsed();
   }
   StartWarningAnimation(250, 3);
   ContinueOnError([&] { platform_.tray.SetIconCode(2); });
@@ -182,8 +196,8 @@ void Main::PostponeOccurrence() {
   }
   const LocalTime now = platform_.clock.Now();
   int64_t occurrence = 0;
-  if (postponedTo_) {
-    occurrence = *postponedTo_;
+  if (owedOccurrence_ || postponedTo_) {
+    occurrence = owedOccurrence_ ? *owedOccurrence_ : *postponedTo_;
   } else {
     // The countdown runs in the last minute before today's set time.
     const std::string text = txtTime().Text();
@@ -191,6 +205,7 @@ void Main::PostponeOccurrence() {
                  MinuteOfDay(HourField(text), MinuteField(text));
   }
   postponedTo_ = occurrence + kPostponeMinutes;
+  owedOccurrence_.reset();
   ++gintPostponements_;
   // The warnings start again before the new time.
   PutAwayWarning();
@@ -256,6 +271,7 @@ void Main::RunAction(int16_t type) {
 void Main::System_Resumed() {
   // A warning from before the sleep may be stale; the next check derives the phase anew.
   PutAwayWarning();
+  idleFrom_ = platform_.clock.Elapsed();
   CheckOnNextSecond();
 }
 

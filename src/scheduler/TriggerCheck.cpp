@@ -45,7 +45,9 @@ std::optional<int64_t> Main::TriggerRemaining(const Trigger& trigger) {
   }
   lastIdle_ = *idle;
   if (gblnIdleActed_) return std::nullopt;
-  return *minutes * kMinute + triggerPostponed_ - *idle;
+  // The last input may lie long before anybody chose this trigger (a start at log-on, at boot).
+  const int64_t quiet = std::min(*idle, now - idleFrom_);
+  return *minutes * kMinute + triggerPostponed_ - quiet;
 }
 
 int64_t Main::RunTriggerCheck() {
@@ -59,7 +61,11 @@ int64_t Main::RunTriggerCheck() {
   });
   bool visible = false;
   ContinueOnError([&] { visible = form_->Visible(); });
-  if (due && remaining <= 0) {
+  if (due && remaining <= kMinute) {
+    // Nobody chose this moment on the clock: the countdown runs its whole minute first, over
+    // the window too.
+    if (!CountdownHasRun() || remaining > 0)
+      return remaining > 0 ? std::min(kSecond, remaining) : kSecond;
     FireTrigger(trigger);
     due = false;
   }
@@ -70,19 +76,19 @@ int64_t Main::RunTriggerCheck() {
     if (trigger.kind != TriggerKind::Idle || !minutes) return kNothingDue;
     return std::max(kIdleAfterAction, *minutes * kMinute - kSlowWarning);
   }
-  // A program's end gives no warning ahead: its countdown shows even over the window.
+  // A program's end gives no warning ahead: a postponed one warns even over the window.
   const bool warns = !visible || trigger.kind == TriggerKind::After;
-  const int64_t difference = (remaining + kMinute - 1) / kMinute;
-  if (warns && difference <= 5) {
-    if (difference > 1) {
-      StartWarningAnimation(1000, 2);
-    } else {
-      FinalMinuteWarning();
-    }
-    return std::min(kSecond, remaining);
+  if (warns && remaining <= kSlowWarning) {
+    StartWarningAnimation(1000, 2);
+    return std::min(kSecond, remaining - kMinute);
   }
-  // Hidden, and more than the warning away.
-  return warns ? remaining - kSlowWarning : remaining;
+  return remaining - (warns ? kSlowWarning : kMinute);
+}
+
+bool Main::CountdownHasRun() {
+  if (gblnAttentionShown_ && platform_.clock.Elapsed() - countdownSince_ >= kMinute) return true;
+  FinalMinuteWarning();
+  return false;
 }
 
 void Main::FireTrigger(const Trigger& trigger) {
@@ -107,6 +113,7 @@ void Main::StartTrigger(bool chosen) {
   gintPostponements_ = 0;
   gblnIdleActed_ = false;
   lastIdle_ = 0;
+  idleFrom_ = platform_.clock.Elapsed();
   platform_.processes.Cancel();
   const Trigger trigger = CurrentTrigger();
   if (trigger.kind == TriggerKind::In) {

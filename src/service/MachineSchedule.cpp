@@ -5,6 +5,12 @@
 
 namespace duskline {
 
+namespace {
+
+constexpr int64_t kCountdownMilliseconds = 59500;
+
+}  // namespace
+
 bool IsGraphicalUserSession(const SessionInfo& session) {
   return (session.type == "x11" || session.type == "wayland") && session.sessionClass == "user";
 }
@@ -85,6 +91,7 @@ void MachineSchedule::SetPolicy(std::optional<MachinePolicy> policy) {
   // another change of the file must not bring it back.
   postponedTo_.reset();
   postponements_ = 0;
+  owed_.reset();
 }
 
 std::optional<int64_t> MachineSchedule::Occurrence(const LocalTime& now) const {
@@ -104,21 +111,31 @@ void MachineSchedule::Tick() {
     postponedTo_.reset();
     postponements_ = 0;
   }
-  const std::optional<int64_t> occurrence = Occurrence(now);
+  const std::optional<int64_t> occurrence = owed_ ? owed_ : Occurrence(now);
   const bool open = occurrence && occurrence != stopped_ && occurrence != fired_;
   const int64_t difference = open ? *occurrence - minute : 0;
-  const Phase phase = difference == 1                      ? Phase::kCountdown
+  // The clock never shows an hour or a minute out of range: such a time never fires.
+  const std::string& text = policy_ ? policy_->timeText : std::string();
+  const bool due =
+      open && (owed_.has_value() || (postponedTo_ || inAt_ ? *occurrence == minute
+                                                           : now.hour == HourField(text) &&
+                                                                 now.minute == MinuteField(text)));
+  const Phase phase = due || difference == 1               ? Phase::kCountdown
                       : difference >= 2 && difference <= 5 ? Phase::kWarning
                                                            : Phase::kIdle;
   pending_ = phase == Phase::kIdle ? std::nullopt : occurrence;
   SetPhase(phase);
-  if (!open) return;
-  // The clock never shows an hour or a minute out of range: such a time never fires.
-  const std::string& text = policy_ ? policy_->timeText : std::string();
-  const bool due = postponedTo_ || inAt_
-                       ? *occurrence == minute
-                       : now.hour == HourField(text) && now.minute == MinuteField(text);
-  if (due) Fire(*occurrence);
+  if (!due) return;
+  // Nobody may lose a session without the countdown's whole minute first, also where the
+  // service or the policy came within it. Its ticks come a second apart, give or take.
+  if (clock_.Elapsed() - countdownSince_ < kCountdownMilliseconds) {
+    owed_ = occurrence;
+    return;
+  }
+  owed_.reset();
+  pending_.reset();
+  Fire(*occurrence);
+  SetPhase(Phase::kIdle);
 }
 
 void MachineSchedule::Fire(int64_t occurrence) {
@@ -144,6 +161,7 @@ void MachineSchedule::Fire(int64_t occurrence) {
 
 void MachineSchedule::SetPhase(Phase phase) {
   if (phase == phase_) return;
+  if (phase == Phase::kCountdown) countdownSince_ = clock_.Elapsed();
   phase_ = phase;
   if (PhaseChanged) PhaseChanged(phase);
 }
@@ -183,6 +201,7 @@ Refusal MachineSchedule::Stop(const std::optional<SessionInfo>& caller) {
   const Refusal refusal = MayRequest(policy_ && policy_->noStop, caller);
   if (refusal != Refusal::kNone) return refusal;
   stopped_ = pending_;
+  owed_.reset();
   machine_.WriteEventLogEntry(
       kStatusEventType, kStatusEventId,
       "Stopped from a user's session: nothing happens at " + HourAndMinute(*pending_) + ".");
@@ -196,6 +215,7 @@ Refusal MachineSchedule::Postpone(const std::optional<SessionInfo>& caller) {
   if (refusal != Refusal::kNone) return refusal;
   if (postponements_ >= kMaxPostponements) return Refusal::kNoMorePostponements;
   postponedTo_ = *pending_ + kPostponeMinutes;
+  owed_.reset();
   ++postponements_;
   machine_.WriteEventLogEntry(
       kStatusEventType, kStatusEventId,

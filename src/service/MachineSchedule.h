@@ -97,6 +97,10 @@ class MachineSchedule {
   std::optional<int64_t> postponedTo_;
   int postponements_ = 0;
   std::optional<int64_t> inAt_;  // the one occurrence of In
+  // The occurrence whose minute came before its countdown had run, and when that began on
+  // the clock's elapsed count.
+  std::optional<int64_t> owed_;
+  int64_t countdownSince_ = 0;
 };
 
 }  // namespace duskline

@@ -340,14 +340,21 @@ def notepad():
 
 
 def idle_with_and_without_input(session):
-    # Idle for a minute: no input, the action; input to a Wine window (Wine hears no other)
-    # starts the count again, in the countdown too. The pointer waits in a corner: under Wine,
-    # windows that appear or move under it are input (the probe's click leaves it on Hide).
+    # Idle for a minute: no input, the countdown, then the action a minute after the start,
+    # although Wine has heard no input since its start; input to a Wine window (Wine hears no
+    # other) starts the count again, in the countdown too. The pointer waits in a corner: under
+    # Wine, windows that appear or move under it are input (the probe's click leaves it on Hide).
+    subprocess.run(["xdotool", "mousemove", "1010", "10"], check=True)
     editor = notepad()
     try:
-        session.start("idle", "0:01", "6", relay=True, hide=True)
+        started = time.time()
+        session.start("idle", "0:01", "6", relay=True)
+        session.wait_for("System Information", 60)
+        check("LockWorkStation" not in [name for name, _ in session.relayed()], "no countdown")
+        session.click("&Hide")
         subprocess.run(["xdotool", "mousemove", "1010", "10"], check=True)
-        wait_for_call(session, "LockWorkStation", 150)
+        took = locked(session, 1, 150) - started
+        check(took >= 55, "the action came %d s after the start" % took)
         window = subprocess.run(["xdotool", "search", "--name", "Notepad"], capture_output=True,
                                 text=True).stdout.split()[0]
         subprocess.run(["xdotool", "windowmove", window, "0", "0"], check=True)

@@ -66,6 +66,12 @@ TEST(ScheduleCommand, TimeTextThenTheIndexWithASignPosition) {
     EXPECT_EQ(result, ofDay) << hour << ":" << minute;
     EXPECT_EQ(error, ofDay == -1 ? kErrOverflow : 0) << hour << ":" << minute;
   }
+  // Minutes carry into the hour and hours into the next day.
+  const int64_t monday = CalendarMinute({2024, 1, 1, 0, 0});
+  const std::pair<int64_t, const char*> times[] = {
+      {59, "00:59"}, {60, "01:00"}, {1439, "23:59"}, {1445, "00:05"}, {-1, "23:59"}};
+  for (const auto& [minutes, text] : times) EXPECT_EQ(HourAndMinute(monday + minutes), text);
+  EXPECT_EQ(FromCalendarMinute(monday + 1445), (LocalTime{2024, 1, 2, 0, 5, 0}));
 }
 
 // Computer's policy, command line, user's policy, settings file, default: in this order.

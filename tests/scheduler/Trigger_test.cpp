@@ -69,7 +69,9 @@ TEST_F(TriggerTest, IdleActsAfterItsTimeWithoutInputAndInputRestartsTheCount) {
   const int asked = fake_.idle.asked;
   Seconds(298);
   EXPECT_EQ(fake_.idle.asked, asked) << "nothing asked while it cannot be due";
-  Seconds(250);
+  Seconds(2);
+  EXPECT_TRUE(fake_.tray.animating);
+  Seconds(248);
   EXPECT_TRUE(Counting());
   Seconds(50);
   fake_.idle.Input();  // 10:09:59
@@ -108,6 +110,57 @@ TEST_F(TriggerTest, AfterAProgramEndsTheCountdownRunsItsMinuteThenTheAction) {
   EXPECT_EQ(std::ranges::count(fake_.api.log, "LockWorkStation"), 1) << "one occurrence";
 }
 
+// Whatever brings the action besides the user's own time of day, the countdown shows first
+// and runs its whole minute, over the open window too: nobody's input for an hour before the
+// start or the waking, a policy that arrives within its minute or the minute before.
+TEST(Trigger, NoActionBeforeTheCountdownHasRunItsMinute) {
+  // command line, the policy's Code and Trigger, start at 10:00:SS, then asleep for seconds;
+  // the countdown and the action, seconds after that
+  // clang-format off
+  const std::tuple<const char*, const char*, const char*, int, int, int, int> cases[] = {
+      {"idle 0:02 6", "", "", 0, 0, 60, 120},   {"idle 0:01 6", "", "", 0, 0, 1, 61},
+      {"idle 0:02 6", "", "", 0, 600, 60, 120}, {"in 0:01 6", "", "", 30, 0, 1, 61},
+      {"", "10:00 6", "", 10, 0, 1, 61},        {"", "10:01 6", "", 50, 0, 1, 61},
+      {"", "23:00 6", "Idle 0:01", 0, 0, 1, 61}};
+  // clang-format on
+  for (const auto& [arguments, code, trigger, second, sleep, countdown, action] : cases) {
+    TriggerRun run;
+    run.fake_.idle.lastInput = -3600 * 1000;
+    run.Start(arguments, 10, 0, second);
+    for (const auto& [name, value] : {std::pair{kPolicyCode, code}, {kPolicyTrigger, trigger}})
+      if (*value)
+        run.fake_.policy.values[{PolicyScope::Machine, name}] = {PolicyValue::Kind::Text, value};
+    if (*code) run.fake_.policy.Changed();
+    run.fake_.clock.Sleep(sleep * 1000);
+    run.Window().SystemResumed();
+    int shown = -1, acted = -1;
+    for (int at = 0; at <= 180 && acted < 0; ++at, run.Seconds(1)) {
+      if (shown < 0 && run.Counting()) shown = at;
+      if (run.Acted("LockWorkStation")) acted = at;
+    }
+    EXPECT_EQ(std::pair(shown, acted), std::pair(countdown, action)) << arguments << code;
+  }
+}
+
+// Postpone puts an occurrence off three times at most; once the action came, the next one may
+// be put off three times again, from its own duration.
+TEST_F(TriggerTest, PostponementsCountAfreshOnceTheActionCame) {
+  Start("idle 0:01 6", 10, 0, 0);
+  auto postpone = [&]() -> Control& { return Window("Attention").ControlNamed("cmdPostpone"); };
+  for (int seconds : {1, 600, 600, 600}) {
+    Seconds(seconds);
+    ASSERT_TRUE(Counting()) << seconds;
+    if (postpone().Enabled()) Window("Attention").ClickOn("cmdPostpone");
+  }
+  EXPECT_FALSE(postpone().Enabled());
+  Seconds(60);
+  EXPECT_TRUE(Acted("LockWorkStation"));
+  fake_.idle.Input();
+  Seconds(10);
+  EXPECT_TRUE(Counting());
+  EXPECT_TRUE(postpone().Enabled());
+}
+
 // A stored In is not resumed, only offered; Idle is. Choosing the time of day again removes
 // the key; loading never writes.
 TEST_F(TriggerTest, StoredTriggersAndTheirRemoval) {
@@ -118,6 +171,10 @@ TEST_F(TriggerTest, StoredTriggersAndTheirRemoval) {
   for (int kind : {2, 0}) {
     Window().List("cmbTrigger").SetListIndex(kind);
     Window().List("cmbTrigger").LostFocus();
+    if (kind == 0) break;
+    Window().Text("txtWait").SetText("0:45");
+    Window().Text("txtWait").LostFocus();
+    EXPECT_EQ(fake_.ini.entries[kIni + " [Command] Trigger"], "Idle 0:45");
   }
   EXPECT_EQ(fake_.ini.log.back(), kIni + " [Command] Trigger");
   TriggerRun idle;

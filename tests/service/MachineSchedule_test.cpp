@@ -56,6 +56,7 @@ class MachineScheduleTest : public ::testing::Test {
 
 TEST_F(MachineScheduleTest, WarnsCountsDownAndActsOnceForEverySession) {
   Run({"12:00", kLogoff, 1}, 11, 54, 31);  // on Mondays
+  EXPECT_EQ(schedule.phase(), Phase::kIdle);
   EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 1, 12, 0, 0}));
   TickUntil(11, 55, 1);
   EXPECT_EQ(schedule.phase(), Phase::kWarning);
@@ -80,6 +81,8 @@ TEST_F(MachineScheduleTest, TypesMapToActionsAndOthersEndTheSessions) {
 TEST_F(MachineScheduleTest, OtherDaysAndTimesTheClockNeverShowsStayIdle) {
   Run({"12:00", kLogoff, 0x7E}, 12, 1);  // not on Mondays
   EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 2, 12, 0, 0}));
+  schedule.SetPolicy(MachinePolicy{"23:59", kLogoff});
+  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 1, 23, 59, 0}));
   for (const char* never : {"25:00", "12:60"}) {
     schedule.SetPolicy(MachinePolicy{never, kLogoff});
     TickUntil(12, 2);
@@ -136,6 +139,28 @@ TEST_F(MachineScheduleTest, PostponesTenMinutesThreeTimes) {
   EXPECT_EQ(schedule.Postpone(kDesk), Refusal::kNone);
 }
 
+// Whenever the service takes the policy (at boot, a change of the file), the countdown runs
+// its whole minute before the action: within the set minute, the minute before, an In of one.
+TEST(MachineScheduleCountdown, RunsItsMinuteBeforeTheAction) {
+  const Trigger in{TriggerKind::In, "0:01", ""};
+  for (const auto& [policy, second] : {std::pair{MachinePolicy{"11:59"}, 10},
+                                       {MachinePolicy{"12:00"}, 30},
+                                       {MachinePolicy{"", 0, kEveryDay, false, false, in}, 50}}) {
+    fakes::FakeClock clock;
+    clock.start = {2024, 1, 1, 11, 59, second};
+    FakeMachine machine;
+    MachineSchedule schedule{clock, machine};
+    schedule.SetPolicy(policy);
+    int seconds = 0;
+    for (schedule.Tick(); machine.carried.empty() && seconds < 90; schedule.Tick(), ++seconds) {
+      ASSERT_EQ(schedule.phase(), Phase::kCountdown);
+      clock.Advance(1000);
+    }
+    EXPECT_EQ(seconds, 60) << second;
+    EXPECT_EQ(schedule.phase(), Phase::kIdle);
+  }
+}
+
 // In from the policy counts from when the service took it, once, whatever the days and the
 // same policy read again; Idle and After are a session's and never act here.
 TEST_F(MachineScheduleTest, InFromThePolicyActsOnceIdleNever) {
@@ -149,6 +174,8 @@ TEST_F(MachineScheduleTest, InFromThePolicyActsOnceIdleNever) {
       MachinePolicy{"12:31", kLogoff, kEveryDay, false, false, {TriggerKind::Idle, "0:01", ""}});
   TickUntil(12, 40);
   EXPECT_EQ(machine.carried.size(), 1u);
+  schedule.SetPolicy(MachinePolicy{"", kLogoff, 0, false, false, {TriggerKind::In, "0:10", ""}});
+  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 1, 12, 50, 0}));
 }
 
 }  // namespace

@@ -74,4 +74,10 @@ LocalTime QtClock::Now() const {
           static_cast<int>(now.tv_nsec / 1000000)};
 }
 
+int64_t QtClock::Elapsed() const {
+  timespec now{};
+  clock_gettime(CLOCK_BOOTTIME, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
 }  // namespace duskline::qt

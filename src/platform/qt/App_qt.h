@@ -49,6 +49,8 @@ std::string JoinArguments(int argc, const char* const* argv);
 class QtClock : public Clock {
  public:
   LocalTime Now() const override;
+  // CLOCK_BOOTTIME: a duration goes on while the computer sleeps, as on Windows.
+  int64_t Elapsed() const override;
 };
 
 }  // namespace duskline::qt

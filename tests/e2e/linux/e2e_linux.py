@@ -76,9 +76,10 @@ def start(*arguments, fake_time=None, env=(), prefix=(), executable=None):
     global program
     env = dict(ENV, **dict(env))
     if fake_time:  # libfaketime itself: faketime's wrapper would be a process in between
-        env.update(FAKETIME="@2026-12-07 " + fake_time, NO_FAKE_STAT="1",
-                   FAKETIME_DONT_FAKE_MONOTONIC="1", LD_PRELOAD="/usr/lib/%s/faketime/"
-                   "libfaketimeMT.so.1" % sysconfig.get_config_var("MULTIARCH"))
+        env.update(FAKETIME="@2026-12-07 " + fake_time, NO_FAKE_STAT="1", LD_PRELOAD="/usr/lib/%s"
+                   "/faketime/libfaketimeMT.so.1" % sysconfig.get_config_var("MULTIARCH"))
+        if " x" not in fake_time:  # a faster clock ("22:29:58 x10") speeds the timers up too
+            env.update(FAKETIME_DONT_FAKE_MONOTONIC="1")
     program = subprocess.Popen([*prefix, executable or PROGRAM, *arguments], cwd=DIR, env=env,
                                stdout=LOG, stderr=subprocess.STDOUT)
 
@@ -298,7 +299,7 @@ def system_actions(logind):
              "Lock at 22:30: 2 graphical sessions locked")):
         system.write("[Command]\nCode=22:30 %s\n" % index)
         done = len(calls())
-        system.start("22:29:58")
+        system.start("22:29:58 x10")  # the countdown's whole minute first
         assert system.entry() == entry, "journal"
         record = [c for c in calls()[done:] if c != "ListSessions"]
         assert record == expected, "calls %r" % record
@@ -327,7 +328,7 @@ def system_bus(logind):
     system.stop()
     assert any("member=WarningBegan" in line for line in monitor.stdout), "no WarningBegan"
     system.write("[Command]\nCode=22:30 0\n[Policy]\nNoStop=1\n")
-    system.start("22:29:50")
+    system.start("22:29:50 x5")
     assert system.get("NoStop") and system.get("Phase") == "countdown", "countdown"
     assert system.request("Stop") == "The administrator does not allow this.", "NoStop"
     assert system.entry().startswith("Logoff at 22:30"), "the action under NoStop"
@@ -362,7 +363,7 @@ def system_policy(logind):
     wait(lambda: system.get("NoPostpone") and system.get("Schedule") == "22:30 0", "edit", 5)
     system.stop()
     ini = write_ini()
-    start(fake_time="22:29:57", prefix=etc_and_run())
+    start(fake_time="22:29:57 x5", prefix=etc_and_run())
     wait(lambda: len(calls()) >= 2, "the policy's log-off")
     assert calls() == ["GetSessionByPID %d" % program.pid, "Terminate"]
     assert open(ini, newline="").read() == INI, "the policy was written into Vesperon.ini"
@@ -376,7 +377,7 @@ def follow(logind):
     for no_stop in (False, True):
         system.write("[Command]\nCode=22:30 0\n" + "[Policy]\nNoStop=1\n" * no_stop)
         done = len(calls())
-        system.start("22:29:50")
+        system.start("22:29:50 x4")
         children.append(service := program)
         start(fake_time="22:29:50", env={"DUSKLINE_FOLLOW": "1"}, prefix=etc_and_run())
         click(window("System Information"), 4680, 1612, 1807)  # Stop, where it is shown
@@ -423,6 +424,22 @@ def idle_with_and_without_input(logind):
     moved = time.time()
     waited = terminations(120, 2, 'LockSession "c1"') - moved
     assert waited >= 55, "the lock came %d s after the input" % waited
+
+
+def idle_after_quiet(logind):
+    # "Idle 0:02" started after ten quiet minutes (the desktop's screen saver's word): the
+    # countdown in the last of the two minutes from the start, over the window, then the lock.
+    saver = "org.freedesktop.ScreenSaver"
+    mock(dbus.SessionBus(), saver, DIR + "/saver.log", "--session", saver,
+         "/" + saver.replace(".", "/"), saver).AddMethod(
+        "", "GetSessionIdleTime", "", "u", "ret = 600000", dbus_interface=MOCK)
+    started = time.time()
+    start("idle", "0:02", "6")
+    wait(lambda: shown("System Information"), "countdown", 130)
+    assert time.time() - started >= 55, "the countdown came before the last minute"
+    assert 'LockSession "c1"' not in calls(DIR + "/logind.log"), "the lock came first"
+    took = terminations(90, 1, 'LockSession "c1"') - started
+    assert 115 <= took <= 135, "the lock came %d s after the start" % took
 
 
 def program_ends(logind):
@@ -472,7 +489,8 @@ def main(scenario, source, system=None):
     try:
         scenarios = {f.__name__: f for f in (startup_and_stop, actions, service, system_actions,
                                              system_bus, system_policy, follow, in_two_minutes,
-                                             idle_with_and_without_input, program_ends)}
+                                             idle_with_and_without_input, idle_after_quiet,
+                                             program_ends)}
         (scenario if callable(scenario) else scenarios[scenario])(logind)
     except (AssertionError, OSError, subprocess.TimeoutExpired) as failure:
         print("FAILED: %r\nthe program's output:\n%s" % (failure, open(LOG.name).read()))
