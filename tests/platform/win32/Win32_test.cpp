@@ -122,12 +122,15 @@ TEST(Form, TheLayoutsTwipsBecomePixelsAtTheWindowsDpi) {
 // As a screen reader finds them, through Active Accessibility: each field named by its label,
 // and an alert event when the countdown appears though it took no focus. Each label's text,
 // wrapped as the label wraps it, fits its box at 96 and 144 dpi.
+std::vector<HWND> alerts;
+void CALLBACK OnAlert(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) {
+  alerts.push_back(window);
+}
+
 TEST(Form, FieldsNamedByLabelsThatFitAndTheCountdownAnAlert) {
-  static std::vector<HWND> alerts;
-  const HWINEVENTHOOK hook = SetWinEventHook(
-      EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr,
-      [](HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) { alerts.push_back(window); },
-      GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  const HWINEVENTHOOK hook =
+      SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr, OnAlert,
+                      GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
   Win32WindowSystem windows(GetModuleHandleW(nullptr));
   std::unique_ptr<Form> main = windows.CreateForm(MainLayout()),
                         countdown = windows.CreateForm(AttentionLayout());
