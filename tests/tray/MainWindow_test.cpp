@@ -65,8 +65,11 @@ TEST_F(ProgramTest, TheFieldsOfOtherTriggersAreDisabled) {
   EXPECT_EQ(fields(), "----") << "set by the administrator";
   fake_.policy.Remove(PolicyScope::User, "Code");
   for (int kind = 3; kind >= 0; --kind) {
+    fake_.tray.log.clear();
     Window().List("cmbTrigger").SetListIndex(kind);
     EXPECT_EQ(fields(), expected[kind]) << kind;
+    const Log& tray = fake_.tray.log;
+    EXPECT_TRUE(!tray.empty() && tray.back().starts_with("Tip ")) << "the tip names the trigger";
     EXPECT_TRUE(Window().List("cmbType").Enabled() && Window().List("cmbTrigger").Enabled());
   }
 }
