@@ -353,7 +353,7 @@ def idle_with_and_without_input(session):
         check("LockWorkStation" not in [name for name, _ in session.relayed()], "no countdown")
         session.click("&Hide")
         subprocess.run(["xdotool", "mousemove", "1010", "10"], check=True)
-        took = locked(session, 1, 150) - started
+        took = wait_for_call(session, "LockWorkStation", 150) - started
         check(took >= 55, "the action came %d s after the start" % took)
         window = subprocess.run(["xdotool", "search", "--name", "Notepad"], capture_output=True,
                                 text=True).stdout.split()[0]
