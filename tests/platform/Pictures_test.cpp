@@ -60,14 +60,6 @@ TEST(Pictures, TheTrayPicturesAndTheirFrames) {
             std::make_tuple(int16_t{250}, int16_t{3}, 2));
 }
 
-TEST(PixelLayout, TwipsRoundToTheNearestPixelAtTheDpi) {
-  EXPECT_EQ(TwipsToPixels(1440, 96), 96);
-  EXPECT_EQ(TwipsToPixels(1440, 144), 144);
-  EXPECT_EQ(TwipsToPixels(7, 96), 0);  // 0.47
-  EXPECT_EQ(TwipsToPixels(8, 96), 1);  // 0.53
-  EXPECT_EQ(ClientPixels(MainLayout(), 120), (PixelRect{0, 0, 271, 341}));
-}
-
 TEST(PixelLayout, ContainersAddUpAndControlsThatMeetInTwipsMeetInPixels) {
   const FormLayout& main = MainLayout();
   // In Frame2 (top 600): the second and third day, 430 twips wide each, side by side.

@@ -1,5 +1,4 @@
-// Chosen days: their stored form and tooltip text, the load and the save, and the check that
-// warns and acts on those days only.
+// Chosen days: their stored form and tooltip text, the load and the save.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -90,28 +89,6 @@ TEST_F(ProgramTest, TogglesChangeTheTipAndAreSavedOnLeaving) {
   Window().ClickOn("chkDay", 0);
   EXPECT_EQ(main_.ChosenDays(), 0x01);
   EXPECT_EQ(fake_.tray.log.back(), "Tip Shutdown at 12:00, Mon");
-}
-
-// Monday 1 January 2024 turns into Tuesday: a schedule at 00:02 warns, counts down and acts on
-// Tuesday only when Tuesday is chosen; on another day its minutes pass idle.
-TEST(ChosenDays, OnlyChosenDaysWarnCountDownAndAct) {
-  for (const bool chosen : {true, false}) {
-    ProgramRun run;
-    run.fake_.ini.entries[kIni + " [Command] Code"] = "00:02 1";
-    run.fake_.ini.entries[kIni + " [Command] Days"] = chosen ? "Tue" : "Mon Wed Thu Fri Sat Sun";
-    run.Start("", 23, 59, 0);
-    run.Window().ClickOn("cmdHide");
-    const Log toMidnight = run.Seconds(60);
-    // Idle: checked a second after hiding and, on a day not chosen, at the turn to midnight.
-    EXPECT_EQ(std::count(toMidnight.begin(), toMidnight.end(), "Icon 99"), chosen ? 1 : 2);
-    EXPECT_EQ(toMidnight.back(), chosen ? "Notify Duskline: Shutdown at 00:02, Tue" : "Icon 99");
-    run.Seconds(60);
-    EXPECT_EQ(run.main_.attention() != nullptr, chosen);
-    EXPECT_EQ(run.fake_.ini.log.empty(), !chosen) << "the last minute saves";
-    run.Seconds(60);
-    const Log& calls = run.fake_.api.log;
-    EXPECT_EQ(calls.empty() ? "" : calls.back(), chosen ? "ExitWindowsEx 5 4294967295" : "");
-  }
 }
 
 }  // namespace

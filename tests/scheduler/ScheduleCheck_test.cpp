@@ -1,5 +1,5 @@
 // Whole runs on the fake clock: the warning in the tray, the countdown and the action at the set
-// minute; editing and saving; the privilege steps; the actions the program outlives, and sleep;
+// minute; the privilege steps; the actions the program outlives, and sleep;
 // following the system service, whose phases drive the tray and the countdown.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -147,37 +147,6 @@ TEST(Action, FitsTheTypeAndTheSystem) {
   }
 }
 
-// The actions after the first three: the program goes on, the icon stays, the warning goes.
-TEST(KeptAlive, EachActionFiresOnceForItsMinuteAndAgainTheNextDay) {
-  const std::tuple<const char*, const char*, const char*> cases[] = {
-      {"12:00 3", "Restart", "ExitWindowsEx 6 4294967295"},
-      {"12:00 4", "Sleep", "SetSuspendState 0 0 0"},
-      {"12:00 5", "Hibernate", "SetSuspendState 1 0 0"},
-      {"12:00 6", "Lock", "LockWorkStation"}};
-  for (const auto& [command, name, action] : cases) {
-    ProgramRun run;
-    run.Start(command, 11, 58, 59);
-    run.Window().ClickOn("cmdHide");
-    auto actions = [&] { return std::ranges::count(run.fake_.api.log, action); };
-    for (int day = 1; day <= 2; ++day) {
-      run.Seconds(2);  // 11:59:01
-      EXPECT_EQ(run.Caption("Attention", "lblInfo"), name);
-      run.Seconds(58);
-      EXPECT_EQ(run.Seconds(1), (Log{"Toggle", "Icon 99", "Icon 99"})) << name << " day " << day;
-      EXPECT_EQ(actions(), day) << name;
-      EXPECT_FALSE(run.Window("Attention").Visible()) << name;
-      EXPECT_TRUE(run.Check().Enabled()) << name;
-      run.Seconds(30);
-      run.Window().SystemResumed();  // woken within the same minute
-      run.Seconds(30);               // 12:01:00
-      EXPECT_EQ(actions(), day) << name;
-      run.fake_.clock.Sleep((24 * 3600 - 181) * 1000LL);  // the quiet hours, quickly
-      run.Seconds(60);                                    // 11:58:59 of the next day
-    }
-    EXPECT_EQ(run.main_.ToolTipText(), std::string(name) + " at 12:00");
-  }
-}
-
 // Woken in the last minute the warning starts afresh; after the set minute nothing fires late.
 TEST(KeptAlive, WakingPutsTheWarningAwayAndAMissedMinuteStaysMissed) {
   const std::tuple<const char*, int, int> cases[] = {
@@ -203,46 +172,6 @@ TEST(KeptAlive, WakingPutsTheWarningAwayAndAMissedMinuteStaysMissed) {
   }
 }
 
-// Each "Postpone" puts this occurrence off by ten minutes, with its warnings; the fourth
-// countdown offers none, and the next day comes at the stored time, which never changed.
-TEST_F(ProgramTest, PostponedThreeTimesThenNoMoreAndTheNextDayAtTheStoredTime) {
-  fake_.ini.entries[kIni + " [Command] Code"] = "12:00 4";
-  Start("", 11, 58, 59);
-  Window().ClickOn("cmdHide");
-  Milliseconds(400);  // each click in the middle of a second
-  auto sleeps = [&] { return std::ranges::count(fake_.api.log, "SetSuspendState 0 0 0"); };
-  auto postpone = [&]() -> Control& { return Window("Attention").ControlNamed("cmdPostpone"); };
-  for (const std::string next : {"12:10", "12:20", "12:30"}) {
-    Seconds(2);  // the first second of the last minute
-    ASSERT_TRUE(Window("Attention").Visible() && postpone().Visible() && postpone().Enabled());
-    Window("Attention").ClickOn("cmdPostpone");
-    EXPECT_EQ(DueIn(), 600) << "checked on the next second of the clock";
-    EXPECT_FALSE(Window("Attention").Visible()) << next;
-    EXPECT_EQ(main_.ToolTipText(), "Sleep at " + next);
-    // Idle through the old set minute: checked a second after the click, then at the turn.
-    EXPECT_EQ(Seconds(60), Log(2, "Icon 99")) << "idle through the old set minute";
-    Seconds(298);  // to the last second before the slow warning of the new time
-    EXPECT_EQ(Seconds(1),
-              (Log{"Interval 1000", "Mode 2", "Toggle", "Notify Duskline: Sleep at " + next}));
-    Seconds(239);
-  }
-  Milliseconds(1600);  // 12:29:01, on the second again
-  EXPECT_TRUE(Window("Attention").Visible() && !postpone().Enabled()) << "three times at most";
-  Window("Attention").ClickOn("cmdPostpone");
-  Seconds(58);
-  EXPECT_EQ(sleeps(), 0);
-  Seconds(1);
-  EXPECT_EQ(sleeps(), 1) << "at 12:30";
-  EXPECT_EQ(main_.ToolTipText(), "Sleep at 12:00");
-  fake_.clock.Sleep((24 * 3600 - 1860) * 1000LL);  // to 11:59:00 of the next day
-  Seconds(2);
-  EXPECT_TRUE(postpone().Enabled());
-  Seconds(60);
-  EXPECT_EQ(sleeps(), 2) << "at the stored 12:00";
-  EXPECT_EQ(std::ranges::count(fake_.ini.log, kIni + " [Command] Code=12:00 4"),
-            static_cast<long>(fake_.ini.log.size()));
-}
-
 // An action that ends the session waits for the postponed time as well; the service run, whose
 // schedule is locked, offers no postponement.
 TEST_F(ProgramTest, APostponedShutDownFiresAtTheNewTimeAndTheServiceOffersNone) {
@@ -265,31 +194,6 @@ TEST_F(ProgramTest, APostponedShutDownFiresAtTheNewTimeAndTheServiceOffersNone) 
   service.Seconds(2);
   EXPECT_TRUE(service.Window("Attention").Visible() &&
               !service.Window("Attention").ControlNamed("cmdPostpone").Visible());
-}
-
-TEST_F(ProgramTest, EditingRenamesTheTipSavesOnLeavingAndEarnsANewCountdown) {
-  Start("", 10, 0, 30);
-  Window().Text("txtTime").SetText("10:02");
-  Window().List("cmbType").SetListIndex(0);
-  EXPECT_EQ(fake_.tray.log, (Log{"Tip Logoff at 00:00", "Tip Power Off at 00:00",
-                                 "Tip Power Off at 10:02", "Tip Logoff at 10:02"}));
-  Window().Text("txtTime").LostFocus();
-  Window().List("cmbType").LostFocus();
-  EXPECT_EQ(fake_.ini.log, Log(2, kIni + " [Command] Code=10:02 0"));
-  Window().ClickOn("cmdHide");
-  Seconds(30);  // 10:01
-  EXPECT_EQ(Caption("Attention", "lblInfo"), "Logoff");
-  Seconds(50);
-  EXPECT_FALSE(Window("Attention").Visible());
-  Window().List("cmbType").SetListIndex(1);
-  Window().Text("txtTime").SetText("10:03");
-  Seconds(10);  // 10:02
-  EXPECT_TRUE(Window("Attention").Visible());
-  EXPECT_EQ(Caption("Attention", "lblInfo"), "Shutdown");
-  EXPECT_EQ(Caption("Attention", "lblTime"), "will be activated in one Minute.");
-  Seconds(1);
-  EXPECT_EQ(Caption("Attention", "lblTime"), "will be activated in 59 seconds.");
-  EXPECT_TRUE(Ends([&] { Window("Attention").ClickOn("cmdStop"); }));
 }
 
 // The privilege steps are judged by the last-error code alone, cleared once before them.

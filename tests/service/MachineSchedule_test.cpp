@@ -78,20 +78,6 @@ TEST_F(MachineScheduleTest, TypesMapToActionsAndOthersEndTheSessions) {
   for (int16_t type = -1; type <= 7; ++type) EXPECT_EQ(ActionOfType(type), expected[type + 1]);
 }
 
-TEST_F(MachineScheduleTest, OtherDaysAndTimesTheClockNeverShowsStayIdle) {
-  Run({"12:00", kLogoff, 0x7E}, 12, 1);  // not on Mondays
-  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 2, 12, 0, 0}));
-  schedule.SetPolicy(MachinePolicy{"23:59", kLogoff});
-  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 1, 23, 59, 0}));
-  for (const char* never : {"25:00", "12:60"}) {
-    schedule.SetPolicy(MachinePolicy{never, kLogoff});
-    TickUntil(12, 2);
-    EXPECT_EQ(schedule.NextAction(), std::nullopt) << never;
-  }
-  EXPECT_TRUE(phases.empty());
-  EXPECT_TRUE(machine.carried.empty());
-}
-
 TEST_F(MachineScheduleTest, OnlyAnActiveGraphicalSessionMayStopAndOnlyWhenDue) {
   schedule.SetPolicy(MachinePolicy{"12:00", kLogoff});
   EXPECT_EQ(schedule.Stop(kDesk), Refusal::kNothingPending);
@@ -159,23 +145,6 @@ TEST(MachineScheduleCountdown, RunsItsMinuteBeforeTheAction) {
     EXPECT_EQ(seconds, 60) << second;
     EXPECT_EQ(schedule.phase(), Phase::kIdle);
   }
-}
-
-// In from the policy counts from when the service took it, once, whatever the days and the
-// same policy read again; Idle and After are a session's and never act here.
-TEST_F(MachineScheduleTest, InFromThePolicyActsOnceIdleNever) {
-  Run({"00:00", kLogoff, 0, false, false, {TriggerKind::In, "0:03", ""}}, 11, 55);
-  schedule.SetPolicy(
-      MachinePolicy{"00:00", kLogoff, 0, false, false, {TriggerKind::In, "0:03", ""}});
-  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 1, 11, 57, 0}));
-  TickUntil(12, 30);
-  EXPECT_EQ(machine.journal, Texts{"4 Logoff at 11:57 (in 0:03): 2 graphical sessions ended"});
-  schedule.SetPolicy(
-      MachinePolicy{"12:31", kLogoff, kEveryDay, false, false, {TriggerKind::Idle, "0:01", ""}});
-  TickUntil(12, 40);
-  EXPECT_EQ(machine.carried.size(), 1u);
-  schedule.SetPolicy(MachinePolicy{"", kLogoff, 0, false, false, {TriggerKind::In, "0:10", ""}});
-  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 1, 12, 50, 0}));
 }
 
 }  // namespace

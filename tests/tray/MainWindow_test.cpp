@@ -39,41 +39,6 @@ TEST_F(ProgramTest, TheTrayIconRestoresTheWindowClosingEndsAndSoDoesAnUntrappedE
       Log{"Vesperon: Run-time error '438':\n\nObject doesn't support this property or method"});
 }
 
-TEST_F(ProgramTest, WithoutANotificationAreaHideMinimisesAndTheWarningsStillCome) {
-  fake_.tray.available = false;
-  Start("12:00 1", 11, 54, 59);
-  Window().ClickOn("cmdHide");
-  EXPECT_TRUE(Window().minimized);
-  EXPECT_FALSE(Window().Visible());
-  EXPECT_EQ(Seconds(1).back(), "Notify Duskline: Shutdown at 12:00");
-  fake_.tray.IconActivate();
-  EXPECT_FALSE(Window().minimized);
-}
-
-// Only the fields of the chosen "When" can be edited (T time, D days, W duration, P program);
-// the list and the action always; the policy's lock stays over any choice.
-TEST_F(ProgramTest, TheFieldsOfOtherTriggersAreDisabled) {
-  fake_.policy.values[{PolicyScope::User, "Code"}] = fakes::FakePolicyStore::Text("12:00 1");
-  Start("", 10, 0);
-  const char* const expected[] = {"TD--", "--W-", "--W-", "---P"};
-  auto fields = [&] {
-    auto on = [](const Control& control, char letter) { return control.Enabled() ? letter : '-'; };
-    return std::string{on(Window().Text("txtTime"), 'T'),
-                       on(Window().ToggleNamed("chkDay", 3), 'D'),
-                       on(Window().Text("txtWait"), 'W'), on(Window().Text("txtProgram"), 'P')};
-  };
-  EXPECT_EQ(fields(), "----") << "set by the administrator";
-  fake_.policy.Remove(PolicyScope::User, "Code");
-  for (int kind = 3; kind >= 0; --kind) {
-    fake_.tray.log.clear();
-    Window().List("cmbTrigger").SetListIndex(kind);
-    EXPECT_EQ(fields(), expected[kind]) << kind;
-    const Log& tray = fake_.tray.log;
-    EXPECT_TRUE(!tray.empty() && tray.back().starts_with("Tip ")) << "the tip names the trigger";
-    EXPECT_TRUE(Window().List("cmbType").Enabled() && Window().List("cmbTrigger").Enabled());
-  }
-}
-
 TEST_F(ProgramTest, TheAboutWindowShowsTheVersionAndGoesAtAnyClickOrKey) {
   Start("", 10, 0);
   // clang-format off

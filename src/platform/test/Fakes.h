@@ -166,9 +166,9 @@ class FakeForm : public LayoutForm {
   FakeForm(FakeWindowSystem& system, const FormLayout& layout, WindowHandle handle);
   ~FakeForm() override;
   const FormLayout& Layout() const override { return layout_; }
-  void Show() override { visible_ = true, minimized = false; }
+  void Show() override { visible_ = true; }
   void Hide() override { visible_ = false; }
-  void Minimize() override { minimized = visible_, visible_ = false; }
+  void Minimize() override { visible_ = false; }
   bool Visible() const override { return visible_; }
   WindowHandle Handle() const override { return handle_; }
   void Announce(const Announcement& said) override {
@@ -182,7 +182,6 @@ class FakeForm : public LayoutForm {
   // A user's click: a toggle flips, the control's event runs, then the unloads it asked for.
   void ClickOn(const std::string& name, int index = -1);
   bool unloaded = false;
-  bool minimized = false;
   std::vector<std::string> announced;  // "! " before the text of an appearing alert
 
  private:
@@ -286,13 +285,12 @@ class FakeTray : public TrayIcon {
     animating = !animating;
   }
   void AddIcon() override { Log("Add"); }
-  bool Available() const override { return available; }
+  bool Available() const override { return true; }
   void ShowNotification(const std::string& title, const std::string& text) override {
     Log("Notify " + title + ": " + text);
   }
 
   bool animating = false;
-  bool available = true;
   bool fail = false;  // every call raises 438
   std::vector<std::string> log;
 
