@@ -87,6 +87,23 @@ class IniFunctionsTest : public testing::Test {
   std::unique_ptr<IniFunctions> ini_ = MakeSystemIniFunctions();
 };
 
+TEST_F(IniFunctionsTest, ReadsTheValueOrTheDefault) {
+  const std::string text =
+      "a=0\r\n[S]\r\n a = b c \t\r\nq=\" q \"\r\nk=aba\r\ns='q'\r\nv=\"\"\r\n"
+      "u=\"q\r\nn\r\ne=\r\nx=b=c\r\nz=1" +
+      std::string(1, '\0') + "2\r\n[s]\r\nd=2\r\n[T]\nl=" + std::string(3000, 'v') + "\n[ U ]\rw=1";
+  // clang-format off
+  const std::tuple<const char*, const char*, const char*, std::string> cases[] = {
+      {"S", "A", "d", "b c"}, {"S", "k", "d", "aba"}, {"S", "s", "d", "q"}, {"S", "q", "d", " q "}, {"S", "v", "d", ""},
+      {"S", "u", "d", "\"q"}, {"S", "n", "d", "d"}, {"S", "e", "d", ""}, {"S", "x", "d", "b=c"}, {"S", "z", "d", "1"}, {"S", "d", "d", "d"},
+      {"", "a", "d", "0"}, {"U", "w", "d", "1"}, {"V", "a", "d  ", "d"},
+      {"T", "l", "", std::string(2047, 'v')}};
+  // clang-format on
+  Put(text);
+  for (const auto& [section, key, def, expected] : cases)
+    EXPECT_EQ(Get(section, key, def), expected) << section << key;
+}
+
 TEST_F(IniFunctionsTest, WritesCreateReplaceAndRemove) {
   EXPECT_TRUE(Set("Command", "Code", "00:00 2", folder_.string() + "\\p.ini"));
   EXPECT_EQ(Bytes(), "[Command]\r\nCode=00:00 2\r\n");

@@ -49,6 +49,24 @@ TEST(Dates, TextsReadAsDatesOrRefused) {
   EXPECT_TRUE(DateFromText("2/29/2024", date) && date.serial == 45351);
 }
 
+TEST(GeneralText, EveryKindOfValue) {
+  // clang-format off
+  const std::pair<ProfileValue, const char*> cases[] = {
+      {"abc", "abc"}, {ProfileValue(), ""}, {1.5, "1.5"}, {-0.0, "0"}, {1e20, "1E+20"}, {42, "42"},
+      {0.001, "0.001"}, {-0.001, "-0.001"}, {0.0001, "1E-04"}, {0.09, "0.09"},
+      {true, "True"}, {false, "False"}, {DateValue{0}, "12/30/1899"}, {DateValue{0.5}, "12:00:00"},
+      {DateValue{1.25}, "12/31/1899 06:00:00"}, {DateValue{61}, "03/01/1900"},
+      {DateValue{-657434}, "01/01/0100"}, {DateValue{2958465.75}, "12/31/9999 18:00:00"},
+      {DateValue{-1.5}, "12/29/1899 12:00:00"}, {DateValue{0.9999999}, "23:59:59"}};
+  // clang-format on
+  for (const auto& [value, expected] : cases) EXPECT_EQ(GeneralText(value), expected);
+  EXPECT_EQ(ErrorOf([] { GeneralText(ProfileValue::Null()); }), kErrInvalidUseOfNull);
+  EXPECT_EQ(ErrorOf([] { GeneralText(ObjectValue{}); }), kErrTypeMismatch);
+  EXPECT_EQ(ErrorOf([] { GeneralText(std::numeric_limits<double>::infinity()); }), kErrOverflow);
+  EXPECT_EQ(ErrorOf([] { GeneralText(DateValue{-657435}); }), kErrOverflow);
+  EXPECT_EQ(ErrorOf([] { GeneralText(DateValue{2958466}); }), kErrOverflow);
+}
+
 struct Items : ProfileListControl {
   explicit Items(std::vector<ProfileValue> values) : items(std::move(values)) {}
   long long ListCount() const override { return static_cast<long long>(items.size()); }

@@ -172,19 +172,26 @@ TEST(KeptAlive, WakingPutsTheWarningAwayAndAMissedMinuteStaysMissed) {
   }
 }
 
-// An action that ends the session waits for the postponed time as well; the service run, whose
-// schedule is locked, offers no postponement.
+// Each "Postpone" puts this occurrence off by ten minutes, past midnight too, three times at
+// most; an action that ends the session waits for the postponed time as well. The service run,
+// whose schedule is locked, offers no postponement.
 TEST_F(ProgramTest, APostponedShutDownFiresAtTheNewTimeAndTheServiceOffersNone) {
   Start("23:55 1", 23, 53, 59);
   Window().ClickOn("cmdHide");
-  Seconds(2);
-  Window("Attention").ClickOn("cmdPostpone");
+  auto postpone = [&]() -> Control& { return Window("Attention").ControlNamed("cmdPostpone"); };
+  for (const std::string next : {"00:05", "00:15", "00:25"}) {
+    Seconds(next == "00:05" ? 2 : 600);  // the first second of a countdown
+    ASSERT_TRUE(Window("Attention").Visible() && postpone().Enabled()) << next;
+    Window("Attention").ClickOn("cmdPostpone");
+    EXPECT_FALSE(Window("Attention").Visible()) << next;
+    EXPECT_EQ(main_.ToolTipText(), "Shutdown at " + next);
+  }
   auto shutdowns = [&] { return std::ranges::count(fake_.api.log, "ExitWindowsEx 5 4294967295"); };
-  Seconds(60);
-  EXPECT_EQ(shutdowns(), 0) << "not at 23:55";
-  EXPECT_EQ(main_.ToolTipText(), "Shutdown at 00:05") << "past midnight";
   Seconds(600);
-  EXPECT_EQ(shutdowns(), 1) << "at 00:05";
+  EXPECT_TRUE(Window("Attention").Visible() && !postpone().Enabled()) << "three times at most";
+  EXPECT_EQ(shutdowns(), 0);
+  Seconds(60);
+  EXPECT_EQ(shutdowns(), 1) << "at 00:25";
   EXPECT_FALSE(Check().Enabled());
 
   ProgramRun service;

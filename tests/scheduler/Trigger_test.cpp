@@ -170,6 +170,8 @@ TEST_F(TriggerTest, StoredTriggersAndTheirRemoval) {
   EXPECT_TRUE(fake_.ini.log.empty());
   for (int kind : {2, 0}) {
     Window().List("cmbTrigger").SetListIndex(kind);
+    EXPECT_EQ(fake_.tray.log.back(),
+              kind ? "Tip Power Off after 0:30 idle" : "Tip Power Off at 00:00");
     Window().List("cmbTrigger").LostFocus();
     if (kind == 0) break;
     Window().Text("txtWait").SetText("0:45");
