@@ -78,33 +78,6 @@ TEST_F(MachineScheduleTest, TypesMapToActionsAndOthersEndTheSessions) {
   for (int16_t type = -1; type <= 7; ++type) EXPECT_EQ(ActionOfType(type), expected[type + 1]);
 }
 
-TEST_F(MachineScheduleTest, OnlyAnActiveGraphicalSessionMayStopAndOnlyWhenDue) {
-  schedule.SetPolicy(MachinePolicy{"12:00", kLogoff});
-  EXPECT_EQ(schedule.Stop(kDesk), Refusal::kNothingPending);
-  TickUntil(11, 59, 10);
-  EXPECT_EQ(schedule.Stop(std::nullopt), Refusal::kNoSession);
-  for (SessionInfo caller :
-       {SessionInfo{"tty", "user", true}, {"wayland", "greeter", true}, {"x11", "user", false}})
-    EXPECT_EQ(schedule.Stop(caller), Refusal::kNoSession);
-  EXPECT_EQ(schedule.Stop(SessionInfo{"wayland", "user", true}), Refusal::kNone);
-  EXPECT_EQ(schedule.phase(), Phase::kIdle);
-  TickUntil(12, 1);
-  EXPECT_TRUE(machine.carried.empty());
-  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 2, 12, 0, 0}));
-}
-
-TEST_F(MachineScheduleTest, TheComputersPolicyForbidsStopAndPostponeAndARefusalIsAnError) {
-  machine.refusal = "Access denied";
-  Policy policy{PolicySetting<std::string>{"12:00 0", PolicyScope::User}, {}, true, true, {}};
-  EXPECT_EQ(MachinePolicyOf(policy), std::nullopt) << "a user's policy binds the computer";
-  policy.code->scope = PolicyScope::Machine;
-  Run(MachinePolicyOf(policy).value(), 11, 59, 10);
-  EXPECT_EQ(schedule.Stop(kDesk), Refusal::kPolicy);
-  EXPECT_EQ(schedule.Postpone(kDesk), Refusal::kPolicy);
-  TickUntil(12, 0, 1);
-  EXPECT_EQ(machine.journal, Texts{"109 Logoff at 12:00 was refused: Access denied"});
-}
-
 TEST_F(MachineScheduleTest, PostponesTenMinutesThreeTimes) {
   Run({"12:00", kLock}, 11, 59, 10);
   for (int minutes : {10, 20, 30}) {
