@@ -19,7 +19,8 @@ namespace {
 
 constexpr int kSecond = 1000;
 constexpr int kMinute = 60 * kSecond;
-constexpr int kDay = 24 * 60 * kMinute;
+// The longest interval a timer takes.
+constexpr int kLongestInterval = 65535;
 // The idle check may come this much after the turn of the minute, so that the system can
 // wake for it together with others; the firing stays within the first second of the minute.
 constexpr int kTurnSlack = 500;
@@ -42,7 +43,7 @@ void Main::tmrCheck_Timer() {
     FollowTick();
     // The service tells each change of its phase, and hiding or showing the window arms the
     // check: nothing else needs a beat.
-    return ContinueOnError([&] { ArmCheck(kDay); });
+    return ContinueOnError([&] { ArmCheck(kLongestInterval); });
   }
   TriggerKind kind = TriggerKind::TimeOfDay;
   ContinueOnError([&] { kind = CurrentTrigger().kind; });
@@ -52,7 +53,7 @@ void Main::tmrCheck_Timer() {
   ContinueOnError([&] {
     if (!tmrCheck().Enabled()) return;
     tmrCheck().SetSlack(wait > kMinute ? kTurnSlack : 0);
-    tmrCheck().SetInterval(static_cast<int>(std::clamp<int64_t>(wait, 1, kDay)));
+    tmrCheck().SetInterval(static_cast<int>(std::clamp<int64_t>(wait, 1, 24 * 3600 * 1000)));
   });
 }
 
