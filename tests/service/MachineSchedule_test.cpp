@@ -77,6 +77,9 @@ TEST_F(MachineScheduleTest, WarnsCountsDownAndActsOnceForEverySession) {
   schedule.Tick();
   EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 15, 12, 0, 0}));
   EXPECT_EQ(changes, 5);
+  schedule.SetPolicy(MachinePolicy{"12:00", kLogoff, 1, true});  // NoStop alone
+  schedule.Tick();
+  EXPECT_EQ(changes, 6);
 }
 
 TEST_F(MachineScheduleTest, TypesMapToActionsAndOthersEndTheSessions) {
