@@ -22,6 +22,7 @@ Main::~Main() {
   platform_.service.ConsoleAnswered = nullptr;
   platform_.policy.Changed = nullptr;
   platform_.processes.Ended = nullptr;
+  if (following_) following_->Changed = nullptr;
 }
 
 void Main::Start() {
@@ -67,6 +68,7 @@ void Main::WireEvents() {
   service.ServiceStopped = events.Wrap(this, &Main::NTService1_ServiceStopped);
   service.ConsoleAnswered = events.Wrap(this, &Main::ConsoleMessage_Answered);
   platform_.policy.Changed = events.Wrap(this, &Main::Policy_Changed);
+  if (following_) following_->Changed = events.Wrap(this, &Main::FollowTick);
 }
 
 void Main::Form_Load() {

@@ -164,7 +164,8 @@ class Main {
   // An action nobody set for this moment on the clock (a trigger's, a policy's) comes only
   // after its countdown has run a whole minute; until then the countdown is shown.
   bool CountdownHasRun();
-  // A tick while following the system service.
+  // Following the system service: its phase shown, when it changed and when the window hid
+  // or showed.
   void FollowTick();
   // "Stop" while following: the service's answer, and the end of the program if it agreed.
   void StopFollowed();

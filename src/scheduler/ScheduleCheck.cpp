@@ -19,6 +19,8 @@ namespace {
 
 constexpr int kSecond = 1000;
 constexpr int kMinute = 60 * kSecond;
+// The longest interval a timer takes.
+constexpr int kLongestInterval = 65535;
 // The idle check may come this much after the turn of the minute, so that the system can
 // wake for it together with others; the firing stays within the first second of the minute.
 constexpr int kTurnSlack = 500;
@@ -39,8 +41,9 @@ constexpr uint32_t kTokenPrivilegesSize = 16;
 void Main::tmrCheck_Timer() {
   if (following_) {
     FollowTick();
-    // Following reads the service's phase: its beat stays one second.
-    return ContinueOnError([&] { ArmCheck(kSecond); });
+    // The service tells each change of its phase, and hiding or showing the window arms the
+    // check: nothing else needs a beat.
+    return ContinueOnError([&] { ArmCheck(kLongestInterval); });
   }
   TriggerKind kind = TriggerKind::TimeOfDay;
   ContinueOnError([&] { kind = CurrentTrigger().kind; });

@@ -92,6 +92,7 @@ void MachineSchedule::SetPolicy(std::optional<MachinePolicy> policy) {
   postponedTo_.reset();
   postponements_ = 0;
   owed_.reset();
+  policyShown_ = false;
 }
 
 std::optional<int64_t> MachineSchedule::Occurrence(const LocalTime& now) const {
@@ -125,6 +126,9 @@ void MachineSchedule::Tick() {
                                                            : Phase::kIdle;
   pending_ = phase == Phase::kIdle ? std::nullopt : occurrence;
   SetPhase(phase);
+  // Without a change of phase: a new policy, or an occurrence that passed unseen (the computer
+  // slept, the clock was set).
+  if (!policyShown_ || NextAction() != shownNext_) Announce(std::nullopt);
   if (!due) return;
   // Nobody may lose a session without the countdown's whole minute first, also where the
   // service or the policy came within it. Its ticks come a second apart, give or take.
@@ -163,7 +167,13 @@ void MachineSchedule::SetPhase(Phase phase) {
   if (phase == phase_) return;
   if (phase == Phase::kCountdown) countdownSince_ = clock_.Elapsed();
   phase_ = phase;
-  if (PhaseChanged) PhaseChanged(phase);
+  Announce(phase);
+}
+
+void MachineSchedule::Announce(std::optional<Phase> began) {
+  shownNext_ = NextAction();
+  policyShown_ = true;
+  if (Changed) Changed(began);
 }
 
 std::optional<LocalTime> MachineSchedule::NextAction() const {

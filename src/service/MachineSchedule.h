@@ -77,8 +77,9 @@ class MachineSchedule {
   static constexpr int kPostponeMinutes = 10;
   static constexpr int kMaxPostponements = 3;
 
-  // The phase changed: the warning or the countdown began, or the wait ended.
-  std::function<void(Phase)> PhaseChanged;
+  // What the service shows changed: the policy, the phase or the next action's minute. With a
+  // phase, that phase began: the warning, the countdown, or the end of the wait.
+  std::function<void(std::optional<Phase> began)> Changed;
 
  private:
   // The minute of today's occurrence, if today is a chosen day, or of the postponed one.
@@ -86,6 +87,7 @@ class MachineSchedule {
   Refusal MayRequest(bool forbidden, const std::optional<SessionInfo>& caller) const;
   void Fire(int64_t occurrence);
   void SetPhase(Phase phase);
+  void Announce(std::optional<Phase> began);
 
   const Clock& clock_;
   Machine& machine_;
@@ -101,6 +103,9 @@ class MachineSchedule {
   // the clock's elapsed count.
   std::optional<int64_t> owed_;
   int64_t countdownSince_ = 0;
+  // What the last announcement showed; the followers learn of a change only when told.
+  std::optional<LocalTime> shownNext_;
+  bool policyShown_ = false;
 };
 
 }  // namespace duskline

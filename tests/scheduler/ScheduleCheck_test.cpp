@@ -239,32 +239,41 @@ struct FakeScheduler : SystemScheduler {
   Log asked;
 };
 
-class FollowTest : public ProgramTest {
+struct Followed {
+  FakeScheduler scheduler;  // outlives the program, as the service's does
+};
+
+class FollowTest : public Followed, public ProgramTest {
  protected:
-  FakeScheduler scheduler;
   void SetUp() override { main_.Follow(scheduler); }
+  // The service tells a change of its phase: what the tray did.
+  Log Tell(const std::string& phase) {
+    fake_.tray.log.clear();
+    scheduler.phase = phase;
+    scheduler.Changed();
+    return std::exchange(fake_.tray.log, {});
+  }
 };
 
 TEST_F(FollowTest, TheServicesPhasesShowAndItsRefusalKeepsTheProgram) {
   Start("", 23, 59, 50);  // the program's own schedule, 00:00, is not its business now
   EXPECT_FALSE(Window().Visible());
-  scheduler.phase = "warning";
-  EXPECT_EQ(Seconds(1),
+  Seconds(1);
+  EXPECT_EQ(DueIn(), 65535) << "the service tells its changes: no beat while nothing is due";
+  EXPECT_EQ(Tell("warning"),
             (Log{"Interval 1000", "Mode 2", "Toggle", "Notify Duskline: Power Off at 00:00"}));
-  scheduler.phase = "countdown";
-  EXPECT_THAT(Seconds(1), testing::Contains("Interval 250"));
+  EXPECT_THAT(Tell("countdown"), testing::Contains("Interval 250"));
   ASSERT_TRUE(Window("Attention").Visible());
   scheduler.refusal = "The administrator does not allow this.";
   Window("Attention").ClickOn("cmdStop");
   Window("Attention").ClickOn("cmdPostpone");
   EXPECT_EQ(fake_.windows.boxes, Log(2, "Vesperon: The administrator does not allow this."));
-  scheduler.phase = "idle";  // another user postponed it
-  Seconds(15);
+  Tell("idle");  // another user postponed it
   EXPECT_FALSE(Window("Attention").Visible());
+  Seconds(15);
   EXPECT_THAT(fake_.api.log, testing::Each(testing::Not(testing::StartsWith("ExitWindowsEx"))));
   scheduler.refusal.clear();
-  scheduler.phase = "countdown";
-  Seconds(1);
+  Tell("countdown");
   EXPECT_TRUE(Ends([&] { Window("Attention").ClickOn("cmdStop"); }));
   EXPECT_EQ(scheduler.asked, (Log{"Stop", "Postpone", "Stop"}));
 }

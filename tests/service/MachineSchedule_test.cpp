@@ -47,10 +47,14 @@ class MachineScheduleTest : public ::testing::Test {
   fakes::FakeClock clock;
   FakeMachine machine;
   MachineSchedule schedule{clock, machine};
-  std::vector<Phase> phases;
+  std::vector<Phase> phases;  // each that began
+  int changes = 0;
   void SetUp() override {
     clock.start = {2024, 1, 1, 11, 54, 30};
-    schedule.PhaseChanged = [this](Phase phase) { phases.push_back(phase); };
+    schedule.Changed = [this](std::optional<Phase> began) {
+      ++changes;
+      if (began) phases.push_back(*began);
+    };
   }
 };
 
@@ -68,6 +72,14 @@ TEST_F(MachineScheduleTest, WarnsCountsDownAndActsOnceForEverySession) {
   EXPECT_EQ(phases, (std::vector{Phase::kWarning, Phase::kCountdown, Phase::kIdle}));
   EXPECT_EQ(machine.journal, Texts{"4 Logoff at 12:00: 2 graphical sessions ended"});
   EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 8, 12, 0, 0}));
+  EXPECT_EQ(changes, 4);              // the new policy, then each phase
+  clock.Sleep(7 * 24 * 3600 * 1000);  // past the next occurrence, unseen
+  schedule.Tick();
+  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 15, 12, 0, 0}));
+  EXPECT_EQ(changes, 5);
+  schedule.SetPolicy(MachinePolicy{"12:00", kLogoff, 1, true});  // NoStop alone
+  schedule.Tick();
+  EXPECT_EQ(changes, 6);
 }
 
 TEST_F(MachineScheduleTest, TypesMapToActionsAndOthersEndTheSessions) {

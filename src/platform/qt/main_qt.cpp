@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <cstdlib>
+#include <memory>
 
 #include "platform/Machine.h"
 #include "platform/Platform.h"
@@ -25,9 +26,11 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("duskline"));
   // Started by the autostart entry, the program follows the system service, or, where none
   // runs, does nothing at all.
-  qt::BusScheduler scheduler;
-  const bool following = std::getenv(qt::kFollowVariable) != nullptr;
-  if (following && scheduler.Phase().empty()) return 0;
+  std::unique_ptr<qt::BusScheduler> scheduler;
+  if (std::getenv(qt::kFollowVariable) != nullptr) {
+    scheduler = std::make_unique<qt::BusScheduler>();
+    if (scheduler->Phase().empty()) return 0;
+  }
   const std::string programFolder = QCoreApplication::applicationDirPath().toStdString();
   qt::QtApp app(qt::FindSettingsFolder(programFolder), qt::JoinArguments(argc, argv));
   qt::QtWindowSystem windows;
@@ -57,7 +60,7 @@ int main(int argc, char** argv) {
   Platform platform{app,      windows, clock,  *ini, *api,     *tray,
                     *service, events,  policy, idle, processes};
   Main main(platform);
-  if (following) main.Follow(scheduler);
+  if (scheduler) main.Follow(*scheduler);
   events.Raise([&] { main.Start(); });
   return windows.Run();
 }

@@ -104,6 +104,11 @@ def click(window, width, left, top):
       "click", "1")
 
 
+def in_tray():
+    panel = x("xdotool", "search", "--name", "^panel$").split()[0]  # trayer's
+    wait(lambda: '"duskline"' in x("xwininfo", "-tree", "-id", panel), "icon in the tray", 10)
+
+
 def write_ini():
     with open(os.path.join(os.path.dirname(PROGRAM), "Vesperon.ini"), "w", newline="") as f:
         f.write(INI)
@@ -116,8 +121,7 @@ def startup_and_stop(logind):
     start(fake_time="22:29:40")
     click(window("Duskline"), 3255, 2587, 3727)  # Hide
     wait(lambda: not shown("Duskline"), "hidden main window")
-    panel = x("xdotool", "search", "--name", "^panel$").split()[0]  # trayer's
-    wait(lambda: '"duskline"' in x("xwininfo", "-tree", "-id", panel), "icon in the tray", 10)
+    in_tray()
     countdown = window("System Information")
     state = x("xprop", "-id", countdown, "_NET_WM_STATE")
     assert "_NET_WM_STATE_ABOVE" in state, "the countdown window is not on top: " + state
@@ -370,10 +374,27 @@ def system_policy(logind):
 
 
 def follow(logind):
-    """A user's program following the service: its countdown's Stop reaches the service and
-    nothing happens; under NoStop the countdown has no Stop and the sessions end."""
+    """A user's program following the service: it finds the service again after a restart and
+    shows the countdown when told of it; its countdown's Stop reaches the service and nothing
+    happens; under NoStop the countdown has no Stop and the sessions end."""
     global program
     system = System(logind)
+    system.write("[Command]\nCode=23:30 0\n")
+    system.start("22:29:50")
+    children.append(service := program)
+    start(fake_time="22:29:50", env={"DUSKLINE_FOLLOW": "1"}, prefix=etc_and_run())
+    children.append(follower := program)
+    in_tray()
+    program = service
+    system.stop()
+    system.start("22:29:50")  # restarted
+    children.append(service := program)
+    system.write("[Command]\nCode=22:30 0\n")  # the countdown now: the service tells it
+    program = follower
+    window("System Information")
+    follower.kill()
+    program = service
+    system.stop()
     for no_stop in (False, True):
         system.write("[Command]\nCode=22:30 0\n" + "[Policy]\nNoStop=1\n" * no_stop)
         done = len(calls())

@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
   qt::QtClock clock;
   MachineSchedule schedule(clock, machine);
   qt::SchedulerBus object(bus, schedule, machine);
-  schedule.PhaseChanged = [&object](Phase phase) { object.Announce(phase); };
+  schedule.Changed = [&object](std::optional<Phase> began) { object.Announce(began); };
   auto warn = [&machine](const std::string& text) {
     machine.WriteEventLogEntry(kWarningEventType, kWarningEventId, text);
   };
@@ -71,7 +71,6 @@ int main(int argc, char** argv) {
     if (policy == schedule.policy()) return;
     schedule.SetPolicy(std::move(policy));
     tick();
-    object.Announce(std::nullopt);
   };
 
   machine.WriteEventLogEntry(kStatusEventType, kStatusEventId, "Service started");
