@@ -53,7 +53,8 @@ void Main::tmrCheck_Timer() {
   ContinueOnError([&] {
     if (!tmrCheck().Enabled()) return;
     tmrCheck().SetSlack(wait > kMinute ? kTurnSlack : 0);
-    tmrCheck().SetInterval(static_cast<int>(std::clamp<int64_t>(wait, 1, 24 * 3600 * 1000)));
+    // A longer wait is refused by the timer, which would keep its last, shorter beat.
+    tmrCheck().SetInterval(static_cast<int>(std::clamp<int64_t>(wait, 1, kLongestInterval)));
   });
 }
 

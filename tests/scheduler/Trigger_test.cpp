@@ -68,7 +68,7 @@ TEST_F(TriggerTest, IdleActsAfterItsTimeWithoutInputAndInputRestartsTheCount) {
   Seconds(1);
   const int asked = fake_.idle.asked;
   Seconds(298);
-  EXPECT_EQ(fake_.idle.asked, asked) << "nothing asked while it cannot be due";
+  EXPECT_EQ(fake_.idle.asked, asked + 4) << "while it cannot be due, at the timer's longest beat";
   Seconds(2);
   EXPECT_TRUE(fake_.tray.animating);
   Seconds(248);
@@ -183,6 +183,8 @@ TEST_F(TriggerTest, StoredTriggersAndTheirRemoval) {
   idle.fake_.ini.entries[kIni + " [Command] Trigger"] = "Idle 0:20";
   idle.Start("", 10, 0, 0);
   EXPECT_EQ(idle.fake_.tray.log.back(), "Tip Power Off after 0:20 idle");
+  idle.Seconds(1);
+  EXPECT_EQ(idle.DueIn(), 65535) << "fifteen minutes away: the timer's longest beat";
 }
 
 }  // namespace

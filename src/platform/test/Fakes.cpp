@@ -60,6 +60,7 @@ void FakeTimer::SetEnabled(bool enabled) {
 }
 
 void FakeTimer::SetInterval(int milliseconds) {
+  if (milliseconds < 0 || milliseconds > 65535) Raise(kErrInvalidPropertyValue);  // as the real
   interval_ = milliseconds;
   due = clock_.elapsed + milliseconds;
 }
