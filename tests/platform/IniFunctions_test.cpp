@@ -164,20 +164,6 @@ TEST_F(IniFunctionsTest, FilesAreReplacedWholeAndOnlyWhenReadable) {
   EXPECT_TRUE(relative && fs::exists(folder_ / "new.ini"));
 }
 
-// A service may start without standard handles: a file may then be opened as handle 0.
-TEST_F(IniFunctionsTest, WorksWithTheStandardInputClosed) {
-  const int saved = ::dup(0);
-  ::close(0);
-  const bool written = Set("S", "a", "1");
-  const std::string read = Get("S", "a", "d");
-  ::dup2(saved, 0);
-  ::close(saved);
-  EXPECT_TRUE(written);
-  EXPECT_EQ(read, "1");
-  // The temporary file opened as handle 0 was the one renamed: nothing is left beside it.
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder_), {}), 1);
-}
-
 // A writer killed at any moment leaves the old file or the new one, whole: never a part of
 // either, nor none. Whatever temporary file it leaves is not read as the file.
 TEST_F(IniFunctionsTest, AWriterKilledAtAnyMomentLeavesAWholeFile) {

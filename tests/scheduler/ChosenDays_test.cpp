@@ -1,4 +1,4 @@
-// Chosen days: their stored form and tooltip text, the load and the save.
+// Chosen days: their stored form and tooltip text, and the toggles that change and save them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,33 +33,6 @@ TEST(ChosenDays, StoredFormAndTooltipText) {
   const std::pair<LocalTime, int> dates[] = {
       {{2024, 1, 1}, 0}, {{2024, 2, 29}, 3}, {{2024, 3, 3}, 6}, {{2000, 1, 1}, 5}};
   for (const auto& [date, weekday] : dates) EXPECT_EQ(Weekday(date), weekday) << date.day;
-}
-
-// The toggles from the file: no key and a command line mean every day; a value naming no day
-// too, with a warning in the event log; nothing is written until the user changes a day.
-TEST(ChosenDays, LoadedFromTheFileOnly) {
-  const std::string warning =
-      "Event 2 111 C:\\Duskline\\Vesperon.ini: Days=Foo names no day of the week (Mon to Sun); "
-      "the schedule applies every day.";
-  // clang-format off
-  const std::tuple<const char*, const char*, DaySet, const char*, const char*> cases[] = {
-      {"", nullptr, kEveryDay, "Shutdown at 12:00", nullptr},
-      {"", "Mon Tue Wed Thu Fri", 0x1F, "Shutdown at 12:00, Mon-Fri", nullptr},
-      {"", "Mon Foo", 0x01, "Shutdown at 12:00, Mon", nullptr},
-      {"", "Foo", kEveryDay, "Shutdown at 12:00", warning.c_str()},
-      {"12:00 1", "Sat", kEveryDay, "Shutdown at 12:00", nullptr}};
-  // clang-format on
-  for (const auto& [command, stored, days, tip, event] : cases) {
-    ProgramRun run;
-    run.fake_.ini.entries[kIni + " [Command] Code"] = "12:00 1";
-    if (stored) run.fake_.ini.entries[kIni + " [Command] Days"] = stored;
-    run.Start(command, 10, 0);
-    EXPECT_EQ(run.main_.ChosenDays(), days) << stored;
-    EXPECT_EQ(run.fake_.tray.log.back(), std::string("Tip ") + tip) << stored;
-    EXPECT_EQ(run.fake_.service.log.back(), event ? event : "Run") << stored;
-    run.Window().Text("txtTime").LostFocus();
-    EXPECT_EQ(run.fake_.ini.log, Log{kIni + " [Command] Code=12:00 1"}) << stored;
-  }
 }
 
 // A toggle renames the tip and earns a new countdown; leaving it saves the days, every day as
