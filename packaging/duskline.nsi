@@ -40,6 +40,39 @@ VIAddVersionKey /LANG=1033 "FileDescription" "Duskline ${VERSION} setup"
 VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}, MIT licence"
 
+; English, and German where Windows speaks German: the pages come from NSIS' language files,
+; our own texts from the LangStrings below.
+LoadLanguageFile "${NSISDIR}\Contrib\Language files\English.nlf"
+LoadLanguageFile "${NSISDIR}\Contrib\Language files\German.nlf"
+
+LangString BadSchedule ${LANG_ENGLISH} "/SCHEDULE= needs a time HH:MM, one blank and a type \
+    (0 log off, 1 shut down, 2 power off, 3 restart, 4 sleep, 5 hibernate, 6 lock), \
+    for example /SCHEDULE=22:30 1.$\r$\nIt was given: $Schedule$\r$\nNothing was installed."
+LangString BadSchedule ${LANG_GERMAN} "/SCHEDULE= braucht eine Uhrzeit HH:MM, ein Leerzeichen \
+    und eine Aktion (0 Abmelden, 1 Herunterfahren, 2 Ausschalten, 3 Neu starten, \
+    4 Energie sparen, 5 Ruhezustand, 6 Sperren), zum Beispiel /SCHEDULE=22:30 1.$\r$\n\
+    Angegeben war: $Schedule$\r$\nEs wurde nichts installiert."
+LangString BadDays ${LANG_ENGLISH} "/DAYS= needs one or more of Mon Tue Wed Thu Fri Sat Sun, \
+    written so, in this order, each at most once, one blank between two, for example \
+    /DAYS=Mon Tue Wed Thu Fri.$\r$\nIt was given: $Days$\r$\nNothing was installed."
+LangString BadDays ${LANG_GERMAN} "/DAYS= braucht einen oder mehrere der Tage \
+    Mon Tue Wed Thu Fri Sat Sun, genau so geschrieben, in dieser Reihenfolge, jeden höchstens \
+    einmal, mit einem Leerzeichen zwischen zweien, zum Beispiel /DAYS=Mon Tue Wed Thu Fri.$\r$\n\
+    Angegeben war: $Days$\r$\nEs wurde nichts installiert."
+LangString EndIt ${LANG_ENGLISH} "Duskline is running from $INSTDIR. It has to end before it \
+    can be replaced. End it now?"
+LangString EndIt ${LANG_GERMAN} "Duskline läuft aus $INSTDIR. Es muss beendet werden, bevor \
+    es ersetzt werden kann. Jetzt beenden?"
+LangString StillRunning ${LANG_ENGLISH} "Duskline is still running; nothing was changed."
+LangString StillRunning ${LANG_GERMAN} "Duskline läuft noch; es wurde nichts geändert."
+LangString ServiceFirst ${LANG_ENGLISH} "The service $\"Orvanta Vesperon$\" is registered from \
+    $INSTDIR. Remove the service first: open a command prompt as administrator and run$\r$\n\
+    $\"$INSTDIR\duskline.exe$\" -uninstall$\r$\nThen remove Duskline again."
+LangString ServiceFirst ${LANG_GERMAN} "Der Dienst $\"Orvanta Vesperon$\" ist aus $INSTDIR \
+    registriert. Entfernen Sie zuerst den Dienst: Öffnen Sie eine Eingabeaufforderung als \
+    Administrator und führen Sie aus:$\r$\n$\"$INSTDIR\duskline.exe$\" -uninstall$\r$\n\
+    Entfernen Sie Duskline danach noch einmal."
+
 LicenseData "${STAGE}\LICENSE.txt"
 Page license
 Page directory
@@ -125,10 +158,7 @@ Function .onInit
     StrCpy $0 $Schedule
     Call CheckSchedule
     ${If} $1 != 1
-      MessageBox MB_OK|MB_ICONSTOP "/SCHEDULE= needs a time HH:MM, one blank and a type \
-          (0 log off, 1 shut down, 2 power off, 3 restart, 4 sleep, 5 hibernate, 6 lock), \
-          for example /SCHEDULE=22:30 1.$\r$\n\
-          It was given: $Schedule$\r$\nNothing was installed." /SD IDOK
+      MessageBox MB_OK|MB_ICONSTOP "$(BadSchedule)" /SD IDOK
       SetErrorLevel 2
       Quit
     ${EndIf}
@@ -139,9 +169,7 @@ Function .onInit
     StrCpy $0 $Days
     Call CheckDays
     ${If} $1 != 1
-      MessageBox MB_OK|MB_ICONSTOP "/DAYS= needs one or more of Mon Tue Wed Thu Fri Sat Sun, \
-          written so, in this order, each at most once, one blank between two, for example \
-          /DAYS=Mon Tue Wed Thu Fri.$\r$\nIt was given: $Days$\r$\nNothing was installed." /SD IDOK
+      MessageBox MB_OK|MB_ICONSTOP "$(BadDays)" /SD IDOK
       SetErrorLevel 2
       Quit
     ${EndIf}
@@ -164,10 +192,9 @@ Function EndRunningProgram
       System::Call "kernel32::QueryFullProcessImageNameW(p r2, i 0, w .r3, *i ${NSIS_MAX_STRLEN})"
       ${If} $3 == "$INSTDIR\duskline.exe"
         ${If} $5 = 0
-          MessageBox MB_OKCANCEL|MB_ICONQUESTION "Duskline is running from $INSTDIR. It has to \
-              end before it can be replaced. End it now?" /SD IDOK IDOK consented
+          MessageBox MB_OKCANCEL|MB_ICONQUESTION "$(EndIt)" /SD IDOK IDOK consented
           System::Call "kernel32::CloseHandle(p r2)"
-          Abort "Duskline is still running; nothing was changed."
+          Abort "$(StillRunning)"
         consented:
           StrCpy $5 1
         ${EndIf}
@@ -225,9 +252,7 @@ Section "Uninstall"
   ReadRegStr $0 HKLM "${SERVICE_KEY}" "ImagePath"
   ${UnStrStr} $1 $0 "$INSTDIR\duskline.exe"
   ${If} $1 != ""
-    MessageBox MB_OK|MB_ICONSTOP "The service $\"Orvanta Vesperon$\" is registered from \
-        $INSTDIR. Remove the service first: open a command prompt as administrator and run$\r$\n\
-        $\"$INSTDIR\duskline.exe$\" -uninstall$\r$\nThen remove Duskline again." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "$(ServiceFirst)" /SD IDOK
     SetErrorLevel 3
     Quit
   ${EndIf}

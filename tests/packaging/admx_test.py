@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 # The administrative template (packaging/policy): well-formed, every string and presentation the
-# ADMX names in each ADML, its key the Windows backend's, and each policy's enabled and disabled
-# values taken by the program's own policy reader (policy_probe) without a warning.
+# ADMX names in each ADML, the same strings in both, its key the Windows backend's, and each
+# policy's enabled and disabled values taken by the program's own policy reader (policy_probe)
+# without a warning.
 import os
 import re
 import subprocess
@@ -40,6 +41,9 @@ for language, adml in admls.items():
         name = policy.get("presentation")[len("$(presentation."):-1]
         ids = {e.get("id") for e in policy.find("p:elements", NS)}
         check(shown.get(name) == ids, "%s: presentation %s shows %s" % (language, name, sorted(ids)))
+
+english, german = ({s.get("id") for s in admls[l].iterfind(".//p:string", NS)} for l in admls)
+check(english == german, "de-DE and en-US: the same strings, apart %s" % (english ^ german))
 
 header = open(os.path.join(ROOT, "src", "platform", "win32", "PolicyStore_win.h")).read()
 key = re.search(r'kPolicyKey\[\] = L"(.*)"', header).group(1).replace("\\\\", "\\")

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/win32/Text_win.h"
+#include "platform/win32/WindowSystem_win.h"
 
 namespace duskline::win32 {
 namespace {
@@ -42,24 +43,23 @@ constexpr DWORD kLongestText = 4096;
 
 }  // namespace
 
-RegistryPolicy::RegistryPolicy(HINSTANCE instance) {
+RegistryPolicy::RegistryPolicy(HINSTANCE instance, Win32WindowSystem& loop) : loop_(loop) {
   // Top-level and hidden: a message-only window would not hear WM_SETTINGCHANGE.
   window_ = CreateOwnedWindow(instance, kWindowClass, &RegistryPolicy::WindowProc, this, WS_POPUP,
                               nullptr);
-  stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (window_ != nullptr && stop_ != nullptr) {
-    watcher_ = CreateThread(nullptr, 64 * 1024, &RegistryPolicy::Watch, this,
-                            STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  for (int scope = 0; scope < 2; ++scope) {
+    changed_[scope] = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    Watch(scope);
   }
 }
 
 RegistryPolicy::~RegistryPolicy() {
-  if (watcher_ != nullptr) {
-    SetEvent(stop_);
-    WaitForSingleObject(watcher_, INFINITE);
-    CloseHandle(watcher_);
+  for (int scope = 0; scope < 2; ++scope) {
+    if (changed_[scope] == nullptr) continue;
+    loop_.StopWaitingFor(changed_[scope]);
+    if (watched_[scope] != nullptr) RegCloseKey(watched_[scope]);
+    CloseHandle(changed_[scope]);
   }
-  if (stop_ != nullptr) CloseHandle(stop_);
   if (window_ != nullptr) {
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
@@ -98,32 +98,23 @@ std::string RegistryPolicy::Where(PolicyScope scope, const std::string& name) co
          "\\" + name;
 }
 
-// A change notification belongs to the thread that asked for it and ends with it, so this
-// thread lives as long as the store.
-DWORD WINAPI RegistryPolicy::Watch(LPVOID parameter) {
-  auto* self = static_cast<RegistryPolicy*>(parameter);
-  HANDLE changed[2] = {CreateEventW(nullptr, FALSE, FALSE, nullptr),
-                       CreateEventW(nullptr, FALSE, FALSE, nullptr)};
-  const HKEY roots[2] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
-  for (;;) {
-    Key watched[2];
-    for (int i = 0; i < 2; ++i) {
-      watched[i] = changed[i] != nullptr ? OpenWatched(roots[i]) : nullptr;
-      if (watched[i]) {
-        RegNotifyChangeKeyValue(watched[i].get(), TRUE,
-                                REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, changed[i],
-                                TRUE);
-      }
-    }
-    HANDLE waits[3] = {self->stop_, changed[0], changed[1]};
-    const DWORD count = changed[0] && changed[1] ? 3 : 1;
-    const DWORD result = WaitForMultipleObjects(count, waits, FALSE, INFINITE);
-    if (result != WAIT_OBJECT_0 + 1 && result != WAIT_OBJECT_0 + 2) break;
-    PostMessageW(self->window_, kChangedMessage, 0, 0);
-  }
-  for (HANDLE event : changed)
-    if (event != nullptr) CloseHandle(event);
-  return 0;
+// Asks for the next change of one scope's key, or of its nearest parent until the key is made,
+// as a change notification of this thread, which lives as long as the store.
+void RegistryPolicy::Watch(int scope) {
+  if (changed_[scope] == nullptr) return;
+  if (watched_[scope] != nullptr) RegCloseKey(watched_[scope]);
+  // Closing a watched key may set its event; only a change counts.
+  ResetEvent(changed_[scope]);
+  watched_[scope] = OpenWatched(Root(static_cast<PolicyScope>(scope))).release();
+  if (watched_[scope] == nullptr ||
+      RegNotifyChangeKeyValue(watched_[scope], TRUE,
+                              REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, changed_[scope],
+                              TRUE) != ERROR_SUCCESS)
+    return;
+  loop_.WaitFor(changed_[scope], [this, scope] {
+    Watch(scope);
+    if (Changed) Changed();
+  });
 }
 
 LRESULT CALLBACK RegistryPolicy::WindowProc(HWND window, UINT message, WPARAM wParam,
@@ -131,7 +122,7 @@ LRESULT CALLBACK RegistryPolicy::WindowProc(HWND window, UINT message, WPARAM wP
   auto* self = WindowOwner<RegistryPolicy>(window, message, lParam);
   const bool policyBroadcast = message == WM_SETTINGCHANGE && lParam != 0 &&
                                lstrcmpiW(reinterpret_cast<const wchar_t*>(lParam), L"Policy") == 0;
-  if (self != nullptr && (message == kChangedMessage || policyBroadcast) && self->Changed) {
+  if (self != nullptr && policyBroadcast && self->Changed) {
     self->Changed();
   }
   return DefWindowProcW(window, message, wParam, lParam);

@@ -1,7 +1,7 @@
 // The administrator's policy in the registry: Software\Policies\Orvanta\Duskline of the
-// computer (HKLM) and of the user (HKCU). A thread of its own waits for changes of either key
-// and posts them to a hidden window of the user-interface thread, which also hears the
-// WM_SETTINGCHANGE "Policy" that Group Policy broadcasts after a refresh.
+// computer (HKLM) and of the user (HKCU). The message loop waits for the change notification of
+// either key, and a hidden window hears the WM_SETTINGCHANGE "Policy" that Group Policy
+// broadcasts after a refresh.
 #pragma once
 
 #include "platform/PolicyStore.h"
@@ -9,11 +9,13 @@
 
 namespace duskline::win32 {
 
+class Win32WindowSystem;
+
 inline constexpr wchar_t kPolicyKey[] = L"Software\\Policies\\Orvanta\\Duskline";
 
 class RegistryPolicy : public PolicyStore {
  public:
-  explicit RegistryPolicy(HINSTANCE instance);
+  RegistryPolicy(HINSTANCE instance, Win32WindowSystem& loop);
   ~RegistryPolicy() override;
   RegistryPolicy(const RegistryPolicy&) = delete;
   RegistryPolicy& operator=(const RegistryPolicy&) = delete;
@@ -21,15 +23,15 @@ class RegistryPolicy : public PolicyStore {
   PolicyValue Read(PolicyScope scope, const std::string& name) const override;
   std::string Where(PolicyScope scope, const std::string& name) const override;
 
-  static constexpr UINT kChangedMessage = WM_APP + 7;
-
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static DWORD WINAPI Watch(LPVOID self);
+  void Watch(int scope);
 
+  Win32WindowSystem& loop_;
   HWND window_ = nullptr;
-  HANDLE stop_ = nullptr;
-  HANDLE watcher_ = nullptr;
+  // For the machine and the user: the key watched and the event its change sets.
+  HKEY watched_[2] = {};
+  HANDLE changed_[2] = {};
 };
 
 }  // namespace duskline::win32

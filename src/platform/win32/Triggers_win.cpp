@@ -8,12 +8,11 @@
 #include <set>
 
 #include "platform/win32/Text_win.h"
+#include "platform/win32/WindowSystem_win.h"
 
 namespace duskline::win32 {
 
 namespace {
-
-constexpr wchar_t kWindowClass[] = L"DusklineProcessWaiter";
 
 // WTSSessionInfoEx and its level-1 record, which MinGW's headers lack.
 constexpr int kWtsSessionInfoEx = 25;
@@ -92,21 +91,6 @@ std::optional<int64_t> LastInput::IdleMilliseconds() {
   return static_cast<DWORD>(GetTickCount() - info.dwTime);
 }
 
-ProcessWaiter::ProcessWaiter(HINSTANCE instance) {
-  window_ =
-      CreateOwnedWindow(instance, kWindowClass, &ProcessWaiter::WindowProc, this, 0, HWND_MESSAGE);
-  stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-}
-
-ProcessWaiter::~ProcessWaiter() {
-  Cancel();
-  if (stop_ != nullptr) CloseHandle(stop_);
-  if (window_ != nullptr) {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
-  }
-}
-
 std::vector<std::string> ProcessWaiter::Running() {
   std::set<std::string> names;
   const DWORD self = GetCurrentProcessId();
@@ -121,54 +105,34 @@ bool ProcessWaiter::Watch(const std::string& name) {
   Cancel();
   const std::wstring wanted = Wide(name);
   EachProcess([&](const PROCESSENTRY32W& entry) {
-    if (processes_.size() >= MAXIMUM_WAIT_OBJECTS - 1 || !SameProgram(entry.szExeFile, wanted))
-      return;
+    if (!SameProgram(entry.szExeFile, wanted)) return;
     if (HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID))
       processes_.push_back(process);
   });
-  if (processes_.empty() || window_ == nullptr || stop_ == nullptr) {
-    Cancel();
-    return false;
-  }
-  ResetEvent(stop_);
-  ++watch_;
-  waiter_ = CreateThread(nullptr, 64 * 1024, &ProcessWaiter::Wait, this,
-                         STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-  return waiter_ != nullptr;
+  if (processes_.empty()) return false;
+  WaitForNext();
+  return !processes_.empty();
 }
 
 void ProcessWaiter::Cancel() {
-  if (waiter_ != nullptr) {
-    SetEvent(stop_);
-    WaitForSingleObject(waiter_, INFINITE);
-    CloseHandle(waiter_);
-    waiter_ = nullptr;
-  }
+  if (!processes_.empty()) loop_.StopWaitingFor(processes_.back());
   for (HANDLE process : processes_) CloseHandle(process);
   processes_.clear();
 }
 
-// Waits for each instance in turn until none is left; the stop event ends the wait early.
-DWORD WINAPI ProcessWaiter::Wait(LPVOID parameter) {
-  auto* self = static_cast<ProcessWaiter*>(parameter);
-  std::vector<HANDLE> waits{self->stop_};
-  waits.insert(waits.end(), self->processes_.begin(), self->processes_.end());
-  while (waits.size() > 1) {
-    const DWORD result =
-        WaitForMultipleObjects(static_cast<DWORD>(waits.size()), waits.data(), FALSE, INFINITE);
-    if (result <= WAIT_OBJECT_0 || result >= WAIT_OBJECT_0 + waits.size()) return 0;
-    waits.erase(waits.begin() + (result - WAIT_OBJECT_0));
+// One instance at a time, so that the loop waits on one handle however many run; one that
+// ended meanwhile is signalled at once.
+void ProcessWaiter::WaitForNext() {
+  if (processes_.empty()) {
+    if (Ended) Ended();
+    return;
   }
-  PostMessageW(self->window_, kEndedMessage, self->watch_, 0);
-  return 0;
-}
-
-LRESULT CALLBACK ProcessWaiter::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
-  auto* self = WindowOwner<ProcessWaiter>(window, message, lParam);
-  if (message == kEndedMessage && self != nullptr && wParam == self->watch_ && self->Ended)
-    self->Ended();
-  return DefWindowProcW(window, message, wParam, lParam);
+  if (!loop_.WaitFor(processes_.back(), [this] {
+        CloseHandle(processes_.back());
+        processes_.pop_back();
+        WaitForNext();
+      }))
+    Cancel();
 }
 
 }  // namespace duskline::win32

@@ -1,7 +1,6 @@
 // What the triggers measure on Windows: the time since the last input (GetLastInputInfo; from
 // session 0 the console session's, through WTSQuerySessionInformation), and the end of every
-// instance of a program, waited for on process handles by a thread that posts to the
-// user-interface thread.
+// instance of a program, waited for on process handles by the message loop.
 #pragma once
 
 #include <vector>
@@ -11,6 +10,8 @@
 
 namespace duskline::win32 {
 
+class Win32WindowSystem;
+
 class LastInput : public IdleSource {
  public:
   std::optional<int64_t> IdleMilliseconds() override;
@@ -18,8 +19,8 @@ class LastInput : public IdleSource {
 
 class ProcessWaiter : public ProcessWatch {
  public:
-  explicit ProcessWaiter(HINSTANCE instance);
-  ~ProcessWaiter() override;
+  explicit ProcessWaiter(Win32WindowSystem& loop) : loop_(loop) {}
+  ~ProcessWaiter() override { Cancel(); }
   ProcessWaiter(const ProcessWaiter&) = delete;
   ProcessWaiter& operator=(const ProcessWaiter&) = delete;
 
@@ -27,17 +28,11 @@ class ProcessWaiter : public ProcessWatch {
   bool Watch(const std::string& name) override;
   void Cancel() override;
 
-  static constexpr UINT kEndedMessage = WM_APP + 8;
-
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static DWORD WINAPI Wait(LPVOID self);
+  void WaitForNext();
 
-  HWND window_ = nullptr;
-  HANDLE stop_ = nullptr;
-  HANDLE waiter_ = nullptr;
-  std::vector<HANDLE> processes_;
-  WPARAM watch_ = 0;  // a post from an earlier watch is not this one's end
+  Win32WindowSystem& loop_;
+  std::vector<HANDLE> processes_;  // the instances not seen to end yet
 };
 
 }  // namespace duskline::win32

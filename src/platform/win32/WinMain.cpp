@@ -60,9 +60,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   EventDispatcher events(unhandled);
   windows.SetLastResort(unhandled);
 
-  win32::RegistryPolicy policy(instance);
+  win32::RegistryPolicy policy(instance, windows);
   win32::LastInput idle;
-  win32::ProcessWaiter processes(instance);
+  win32::ProcessWaiter processes(windows);
   Platform platform{app,      windows, clock,  *ini, api,      *tray,
                     *service, events,  policy, idle, processes};
   Main main(platform);

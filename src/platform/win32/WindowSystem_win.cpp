@@ -85,9 +85,43 @@ void Win32WindowSystem::Dispatch(MSG& message) {
 }
 
 int Win32WindowSystem::Run() {
-  MSG message{};
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) Dispatch(message);
-  return static_cast<int>(message.wParam);
+  std::vector<HANDLE> objects;
+  for (MSG message{};;) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+      Dispatch(message);
+    }
+    objects.clear();
+    for (const Wait& wait : waits_) objects.push_back(wait.object);
+    const DWORD count = static_cast<DWORD>(objects.size());
+    const DWORD woken = MsgWaitForMultipleObjectsEx(count, objects.data(), INFINITE, QS_ALLINPUT,
+                                                    MWMO_INPUTAVAILABLE);
+    if (woken == WAIT_FAILED) {
+      // A handle closed while waited on: forget it rather than fail again at once.
+      std::erase_if(waits_, [](const Wait& wait) {
+        return WaitForSingleObject(wait.object, 0) == WAIT_FAILED;
+      });
+    } else if (woken < WAIT_OBJECT_0 + count) {
+      const auto signalled = std::move(waits_[woken - WAIT_OBJECT_0].signalled);
+      waits_.erase(waits_.begin() + (woken - WAIT_OBJECT_0));
+      try {
+        signalled();
+      } catch (...) {
+        ReportToLastResort(&lastResort_);
+      }
+    }
+  }
+}
+
+bool Win32WindowSystem::WaitFor(HANDLE object, std::function<void()> signalled) {
+  StopWaitingFor(object);
+  if (waits_.size() >= MAXIMUM_WAIT_OBJECTS - 1) return false;
+  waits_.push_back({object, std::move(signalled)});
+  return true;
+}
+
+void Win32WindowSystem::StopWaitingFor(HANDLE object) {
+  std::erase_if(waits_, [object](const Wait& wait) { return wait.object == object; });
 }
 
 }  // namespace duskline::win32

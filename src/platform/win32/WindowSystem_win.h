@@ -1,7 +1,8 @@
-// The window system on Win32: forms, the message loop with the dialog keys of our forms,
-// deferred destruction and message boxes.
+// The window system on Win32: forms, the message loop with the dialog keys of our forms and the
+// kernel objects it waits on beside the messages, deferred destruction and message boxes.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -30,6 +31,12 @@ class Win32WindowSystem : public WindowSystem {
   // The message loop; returns the exit code of WM_QUIT.
   int Run();
 
+  // Until it is signalled, the loop waits on `object` too, and then calls `signalled` once, on
+  // this thread: what would otherwise take a thread of its own to wait. A modal loop (a message
+  // box, a menu) defers it to its end. False when the loop waits on as many objects as it can.
+  bool WaitFor(HANDLE object, std::function<void()> signalled);
+  void StopWaitingFor(HANDLE object);
+
  private:
   static LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -38,6 +45,11 @@ class Win32WindowSystem : public WindowSystem {
   HWND host_ = nullptr;   // message-only: receives the deferred destructions
   HWND owner_ = nullptr;  // hidden: owns the forms that stay out of the taskbar
   std::vector<std::unique_ptr<Form>> doomed_;
+  struct Wait {
+    HANDLE object;
+    std::function<void()> signalled;
+  };
+  std::vector<Wait> waits_;
 };
 
 }  // namespace duskline::win32
