@@ -99,9 +99,9 @@ std::string Tr(std::string_view english) {
   return current == Language::kPseudo ? Pseudo(english) : std::string(found);
 }
 
-std::string Format(std::string_view text, std::initializer_list<std::string> values) {
+std::string Format(std::string_view text, std::initializer_list<std::string_view> values) {
   std::string out;
-  const std::string* value = values.begin();
+  const std::string_view* value = values.begin();
   for (size_t i = 0; i < text.size(); ++i) {
     if (text.substr(i, 2) == "%s" && value != values.end()) {
       out += *value++;
@@ -113,7 +113,7 @@ std::string Format(std::string_view text, std::initializer_list<std::string> val
   return out;
 }
 
-std::string TrFormat(std::string_view english, std::initializer_list<std::string> values) {
+std::string TrFormat(std::string_view english, std::initializer_list<std::string_view> values) {
   return Format(Tr(english), values);
 }
 

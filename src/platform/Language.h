@@ -29,7 +29,7 @@ Language CurrentLanguage();
 std::string Tr(std::string_view english);
 // The text with each "%s" replaced by the next of the values, in order; TrFormat translates
 // it first.
-std::string Format(std::string_view text, std::initializer_list<std::string> values);
-std::string TrFormat(std::string_view english, std::initializer_list<std::string> values);
+std::string Format(std::string_view text, std::initializer_list<std::string_view> values);
+std::string TrFormat(std::string_view english, std::initializer_list<std::string_view> values);
 
 }  // namespace duskline
