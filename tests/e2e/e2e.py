@@ -277,11 +277,8 @@ def german(session):
     countdown = session.wait_for("Systeminformation", 150)["Systeminformation"]
     for text in main["texts"] + countdown["texts"]:
         check(text in (schedule, "") or known.fullmatch(text), "not from the catalog: %r" % text)
-    for text in ("&Verbergen", "Uhrzeit", "Ausschalten", "Mo", "Zur Uhrzeit"):
-        check(text in main["texts"], "no %r in %r" % (text, main["texts"]))
-    check({"Ausschalten", "Stopp", "&Verschieben"} <= set(countdown["texts"]) and
-          any(re.fullmatch(r"wird in (einer Minute|\d+ Sekunden) ausgeführt\.", text)
-              for text in countdown["texts"]), "countdown %r" % countdown["texts"])
+    check({"&Verbergen", "Uhrzeit", "Ausschalten", "Mo", "Zur Uhrzeit"} <= set(main["texts"]) and
+          {"Ausschalten", "Stopp", "&Verschieben"} <= set(countdown["texts"]), "not German")
     session.click("Stopp")
     check(session.ended(20), "the program did not end after Stopp")
 
