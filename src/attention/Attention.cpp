@@ -25,8 +25,8 @@ constexpr ControlRow kControls[] = {
   // name     text          left  top   width height kind       frame tab index font flags
   {"lblInfo", nullptr,      240,  120,  4215, 615,  K::Label,  -1,   1,  -1,   1,   kCentred | kRedText},
   {"lblTime", kWaitingText, 120,  840,  4455, 495,  K::Label,  -1,   2,  -1,   2,   kCentred},
-  {"cmdStop", N_("Stop"),       1005, 1560, 1215, 495,  K::Button, -1,   0,  -1,   0,   kDefault},
-  {"cmdPostpone", N_("&Postpone"), 2460, 1560, 1215, 495, K::Button, -1,  3,  -1,   0,   0},
+  {"cmdStop", N_("Stop"), 1005, 1560, 1215, 495,  K::Button, -1,   0,  -1,   0,   kDefault},
+  {"cmdPostpone", N_("&Postpone"), 2460, 1560, 1215, 495, K::Button, -1, 3, -1,  0,   0},
   {"Timer1",  nullptr,      0,    0,    0,    0,    K::Timer,  -1,   -1, -1,   0,   0, 1000},
 };
 // clang-format on

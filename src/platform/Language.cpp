@@ -1,7 +1,5 @@
 #include "platform/Language.h"
 
-#include <cstring>
-
 namespace duskline {
 
 // The German catalog, a gettext .mo file in the program's narrow encoding (generated).
@@ -47,7 +45,8 @@ bool Lookup(std::string_view english, std::string_view& found) {
   return false;
 }
 
-// Latin letters with accents, which every narrow encoding the program meets can show.
+// Latin-1 letters with accents: in UTF-8 on Linux, as the Western ANSI code page has them on
+// Windows.
 std::string Pseudo(std::string_view text) {
   constexpr std::string_view kPlain = "aeiouAEIOUn",
                              kAccented = "\xe5\xe9\xee\xf6\xfb\xc5\xc9\xce\xd6\xdb\xf1";

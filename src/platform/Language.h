@@ -15,7 +15,7 @@
 namespace duskline {
 
 // kPseudo is for tests: each text the catalog holds, shown bracketed and accented, so that a
-// run under it shows at once any text that is not in the catalog and any box too small.
+// run under it shows at once any text that is not in the catalog.
 enum class Language : uint8_t { kEnglish, kGerman, kPseudo };
 inline constexpr int kLanguageCount = 3;
 
