@@ -54,8 +54,8 @@ std::string Pseudo(std::string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     const size_t at = kPlain.find(c);
-    const bool kept = i > 0 && (text[i - 1] == '&' || text[i - 1] == '%');
-    if (at == std::string_view::npos || kept) {
+    // A mnemonic's letter stays, so that Alt with it still works.
+    if (at == std::string_view::npos || (i > 0 && text[i - 1] == '&')) {
       out += c;
       continue;
     }
