@@ -4,6 +4,7 @@
 #include <string>
 
 #include "about/BuildInfo.h"
+#include "platform/Language.h"
 
 namespace duskline {
 
@@ -30,12 +31,12 @@ constexpr ControlRow kControls[] = {
   {"lblProductName",  nullptr,              120,  360,  3375, 375,  K::Label,  kFrame3, -1, -1, kTitle,       0},
   {"lblPlatform",     "Win 95/98/NT/2000",  120,  840,  3315, 390,  K::Label,  kFrame3, -1, -1, kTitle,       kAutoSize},
   {"lblVersion",      "1.1.0",              120,  1320, 3255, 300,  K::Label,  kFrame3, -1, -1, kVersion,     kAutoSize},
-  {"lblCopyright",    "(c) 2026 the Duskline developers",
+  {"lblCopyright",    N_("(c) 2026 the Duskline developers"),
                                             120,  1920, 3375, 255,  K::Label,  kFrame3, -1, -1, kCopyright,   kCentred},
   {"Frame2",          nullptr,              3840, 1440, 3375, 2295, K::Frame,  kFrame1, -1, -1, 0,            0},
   {"lblCompany",      "Duskline",           120,  240,  3135, 255,  K::Label,  kFrame2, -1, 0,  kCompanyName, 0},
-  {"lblCompany",      "Free software,",     120,  600,  3135, 255,  K::Label,  kFrame2, -1, 1,  kCompany,     0},
-  {"lblCompany",      "MIT licence",        120,  840,  3135, 255,  K::Label,  kFrame2, -1, 2,  kCompany,     0},
+  {"lblCompany",      N_("Free software,"), 120,  600,  3135, 255,  K::Label,  kFrame2, -1, 1,  kCompany,     0},
+  {"lblCompany",      N_("MIT licence"),    120,  840,  3135, 255,  K::Label,  kFrame2, -1, 2,  kCompany,     0},
   {"lblCompany",      nullptr,              120,  1200, 3135, 255,  K::Label,  kFrame2, -1, 3,  kCompany,     0},
   {"lblCompany",      nullptr,              120,  1440, 3135, 255,  K::Label,  kFrame2, -1, 4,  kCompany,     0},
   {"lblCompany",      nullptr,              120,  1680, 3135, 255,  K::Label,  kFrame2, -1, 5,  kCompany,     0},
@@ -56,8 +57,8 @@ constexpr FormRow kForm = {.name = "frmSplash",
 FormLayout BuildSplashLayout() {
   FormLayout form = BuildLayout(kForm);
   const std::string date = BuildDate();
-  form.controls[kCompanyRow + 3].text = BuildArchitecture() + " build";
-  if (!date.empty()) form.controls[kCompanyRow + 4].text = "of " + date;
+  form.controls[kCompanyRow + 3].text = TrFormat("%s build", {BuildArchitecture()});
+  if (!date.empty()) form.controls[kCompanyRow + 4].text = TrFormat("of %s", {date});
   form.controls[kCompanyRow + 6].text = HomePage();
   return form;
 }
@@ -65,8 +66,7 @@ FormLayout BuildSplashLayout() {
 }  // namespace
 
 const FormLayout& SplashLayout() {
-  static const FormLayout layout = BuildSplashLayout();
-  return layout;
+  return LayoutInLanguage<BuildSplashLayout>();
 }
 
 frmSplash::frmSplash(Platform& platform) : platform_(platform) {}
@@ -97,8 +97,9 @@ void frmSplash::Show() {
 void frmSplash::Form_Load() {
   const App& app = platform_.app;
   form_->LabelNamed("lblVersion")
-      .SetCaption("Version " + std::to_string(app.Major()) + "." + std::to_string(app.Minor()) +
-                  "." + std::to_string(app.Revision()));
+      .SetCaption(
+          TrFormat("Version %s", {std::to_string(app.Major()) + "." + std::to_string(app.Minor()) +
+                                  "." + std::to_string(app.Revision())}));
   form_->LabelNamed("lblProductName").SetCaption(app.Title());
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/Language.h"
 #include "scheduler/ScheduleCommand.h"
 #include "tray/modTool.h"
 
@@ -15,7 +16,7 @@ constexpr int16_t kLastVisibleTick = 45;
 // spoke every second would drown the user. The last comes after the window has gone.
 constexpr int kHalfwayAnnounced = 30;
 constexpr int16_t kLastTick = 60 - 10;
-constexpr const char* kWaitingText = "will be activated in one Minute.";
+constexpr const char* kWaitingText = N_("will be activated in one Minute.");
 
 using K = ControlKind;
 constexpr FontRow kFonts[] = {{"MS Sans Serif", 18, false}, {"MS Sans Serif", 13.5f, false}};
@@ -24,15 +25,15 @@ constexpr ControlRow kControls[] = {
   // name     text          left  top   width height kind       frame tab index font flags
   {"lblInfo", nullptr,      240,  120,  4215, 615,  K::Label,  -1,   1,  -1,   1,   kCentred | kRedText},
   {"lblTime", kWaitingText, 120,  840,  4455, 495,  K::Label,  -1,   2,  -1,   2,   kCentred},
-  {"cmdStop", "Stop",       1005, 1560, 1215, 495,  K::Button, -1,   0,  -1,   0,   kDefault},
-  {"cmdPostpone", "&Postpone", 2460, 1560, 1215, 495, K::Button, -1,  3,  -1,   0,   0},
+  {"cmdStop", N_("Stop"), 1005, 1560, 1215, 495,  K::Button, -1,   0,  -1,   0,   kDefault},
+  {"cmdPostpone", N_("&Postpone"), 2460, 1560, 1215, 495, K::Button, -1, 3, -1,  0,   0},
   {"Timer1",  nullptr,      0,    0,    0,    0,    K::Timer,  -1,   -1, -1,   0,   0, 1000},
 };
 // clang-format on
 constexpr int kInfoRow = 0;
 
 constexpr FormRow kForm = {.name = "Attention",
-                           .caption = "System Information",
+                           .caption = N_("System Information"),
                            .icon = "attention",
                            .clientWidth = 4680,
                            .clientHeight = 2220,
@@ -43,15 +44,14 @@ constexpr FormRow kForm = {.name = "Attention",
 
 FormLayout BuildAttentionLayout() {
   FormLayout form = BuildLayout(kForm);
-  form.controls[kInfoRow].text = ShutdownTypeName(kShutdown);
+  form.controls[kInfoRow].text = Tr(ShutdownTypeName(kShutdown));
   return form;
 }
 
 }  // namespace
 
 const FormLayout& AttentionLayout() {
-  static const FormLayout layout = BuildAttentionLayout();
-  return layout;
+  return LayoutInLanguage<BuildAttentionLayout>();
 }
 
 Attention::Attention(Platform& platform, const DropDownList& cmbType, Handler postpone,
@@ -75,7 +75,7 @@ void Attention::Show() {
     // A second warning in the same run: a count left above the limit would hide the window
     // at once, and the action may have changed since the first.
     StartCount();
-    form_->LabelNamed("lblTime").SetCaption(kWaitingText);
+    form_->LabelNamed("lblTime").SetCaption(Tr(kWaitingText));
     Timer& timer = form_->TimerNamed("Timer1");
     timer.SetEnabled(false);
     timer.SetEnabled(true);
@@ -101,7 +101,7 @@ void Attention::Form_Load() {
 
 void Attention::StartCount() {
   gintTicks_ = 0;
-  form_->LabelNamed("lblInfo").SetCaption(ShutdownTypeName(cmbType_.ListIndex()));
+  form_->LabelNamed("lblInfo").SetCaption(Tr(ShutdownTypeName(cmbType_.ListIndex())));
 }
 
 void Attention::Timer1_Timer() {
@@ -109,7 +109,8 @@ void Attention::Timer1_Timer() {
   // hidden window stays loaded.
   if (gintTicks_ < kLastTick) ++gintTicks_;
   const int secondsLeft = 60 - gintTicks_;
-  const std::string left = "will be activated in " + std::to_string(secondsLeft) + " seconds.";
+  const std::string left =
+      TrFormat("will be activated in %s seconds.", {std::to_string(secondsLeft)});
   if (gintTicks_ <= kLastVisibleTick) {
     form_->Show();
     form_->LabelNamed("lblTime").SetCaption(left);

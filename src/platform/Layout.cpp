@@ -11,7 +11,7 @@ const ControlLayout* FormLayout::Find(const std::string& controlName, int index)
 FormLayout BuildLayout(const FormRow& row) {
   FormLayout form;
   form.name = row.name;
-  if (row.caption) form.caption = row.caption;
+  if (row.caption) form.caption = Tr(row.caption);
   form.clientWidth = row.clientWidth;
   form.clientHeight = row.clientHeight;
   form.border = row.border;
@@ -35,7 +35,8 @@ FormLayout BuildLayout(const FormRow& row) {
     control.height = r.height;
     control.interval = r.interval;
     control.enabled = !(r.flags & kTimerOff);
-    if (r.text) (r.flags & kPicture ? control.picture : control.text) = r.text;
+    if (r.text && r.flags & kPicture) control.picture = r.text;
+    if (r.text && !(r.flags & kPicture)) control.text = Tr(r.text);
     if (r.font) {
       const FontRow& font = row.fonts[r.font - 1];
       control.font = Font{font.name, font.points, font.bold};

@@ -2,11 +2,14 @@
 // (1440 twips to the inch); tests read it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "platform/Language.h"
 
 namespace duskline {
 
@@ -122,7 +125,17 @@ struct FormRow {
   std::span<const FontRow> fonts = {};
 };
 
+// Captions and control texts are translated into the current language.
 FormLayout BuildLayout(const FormRow& form);
+
+// A form's layout in the current language, built on its first use in that language.
+template <FormLayout (*Build)()>
+const FormLayout& LayoutInLanguage() {
+  static std::array<std::optional<FormLayout>, kLanguageCount> built;
+  std::optional<FormLayout>& layout = built[static_cast<int>(CurrentLanguage())];
+  if (!layout) layout = Build();
+  return *layout;
+}
 
 // The label that names a text box or a list, which have no caption of their own: the label
 // right before it in the layout, in the same container. Screen readers take it as the

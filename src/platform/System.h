@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/Controls.h"
 
@@ -20,6 +21,9 @@ class App {
   virtual int Minor() const = 0;
   virtual int Revision() const = 0;
   virtual std::string CommandLine() const = 0;  // everything after the program's own name
+  // The user's interface languages, most wanted first, as the system names them ("de-DE",
+  // "de_DE.UTF-8"); empty where it names none.
+  virtual std::vector<std::string> UserLanguages() const { return {}; }
   // Ends the program at once: no unload or termination handler of any window runs.
   [[noreturn]] virtual void End() = 0;
 };

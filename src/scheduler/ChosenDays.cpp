@@ -2,11 +2,14 @@
 
 #include <chrono>
 
+#include "platform/Language.h"
+
 namespace duskline {
 
 namespace {
 
-constexpr std::string_view kNames[kDaysInWeek] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+constexpr std::string_view kNames[kDaysInWeek] = {N_("Mon"), N_("Tue"), N_("Wed"), N_("Thu"),
+                                                  N_("Fri"), N_("Sat"), N_("Sun")};
 
 bool SameLetters(std::string_view a, std::string_view b) {
   auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
@@ -59,10 +62,10 @@ std::string DaysSummary(DaySet days) {
     while (last + 1 < kDaysInWeek && Has(days, last + 1)) ++last;
     if (!text.empty()) text += ", ";
     if (last - first >= 2) {
-      text += std::string(kNames[first]) + "-" + std::string(kNames[last]);
+      text += Tr(kNames[first]) + "-" + Tr(kNames[last]);
       first = last;
     } else {
-      text += kNames[first];
+      text += Tr(kNames[first]);
     }
   }
   return text;

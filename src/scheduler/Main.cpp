@@ -2,6 +2,7 @@
 
 #include "about/frmSplash.h"
 #include "attention/Attention.h"
+#include "platform/Language.h"
 #include "profile/clsProfileINI.h"
 #include "scheduler/ScheduleCommand.h"
 
@@ -10,6 +11,7 @@ namespace duskline {
 Main::Main(Platform& platform)
     : platform_(platform),
       policyReader_(platform.policy, [this](const std::string& text) { WriteWarningEntry(text); }) {
+  SetLanguage(ChooseLanguage(platform.app.UserLanguages()));
 }
 
 Main::~Main() {

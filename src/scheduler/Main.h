@@ -180,8 +180,9 @@ class Main {
   void EndPostponement();
   void StopWarningAnimation();
   void ExitWithPrivilege(uint32_t flags);
-  // A refused action: a message box, or from session 0, where nobody sees one, the event log.
-  void ReportActionError(const std::string& text);
+  // A refused action: a message box in the user's language, or from session 0, where nobody
+  // sees one, the event log in English.
+  void ReportActionError(const std::string& logged, const std::string& shown);
   // An action the system refused (a policy, a program that holds the session, no power
   // manager) is reported the same way; nothing else happens then.
   void ReportIfRefused(bool accepted);

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "attention/Attention.h"
+#include "platform/Language.h"
 #include "profile/clsProfileINI.h"
 #include "scheduler/ContinueOnError.h"
 #include "scheduler/Main.h"
@@ -181,13 +182,13 @@ void Main::FollowTick() {
 void Main::StopFollowed() {
   const std::string refusal = following_->Stop();
   if (refusal.empty()) platform_.app.End();
-  platform_.windows.MessageBox(refusal, platform_.app.Title());
+  platform_.windows.MessageBox(Tr(refusal), platform_.app.Title());
 }
 
 void Main::PostponeOccurrence() {
   if (following_) {
     const std::string refusal = following_->Postpone();
-    if (!refusal.empty()) return platform_.windows.MessageBox(refusal, platform_.app.Title());
+    if (!refusal.empty()) return platform_.windows.MessageBox(Tr(refusal), platform_.app.Title());
     return PutAwayWarning();
   }
   if (gblnScheduleLocked_ || policy_.noPostpone || gintPostponements_ >= kMaxPostponements) return;
@@ -319,10 +320,10 @@ void Main::SendConsoleCountdown() {
   ServiceControl& service = platform_.service;
   if (!service.InSessionZero()) return;
   const int secondsLeft = 60 - platform_.clock.Now().second;
-  service.SendConsoleMessage(
-      "System Information",
-      ShutdownTypeName(cmbType().ListIndex()) + " will be activated in one minute.",
-      static_cast<uint32_t>(secondsLeft), !policy_.noStop);
+  service.SendConsoleMessage(Tr("System Information"),
+                             TrFormat("%s will be activated in one minute.",
+                                      {Tr(ShutdownTypeName(cmbType().ListIndex()))}),
+                             static_cast<uint32_t>(secondsLeft), !policy_.noStop);
 }
 
 void Main::ShowAttention() {
@@ -367,7 +368,8 @@ void Main::SuspendToSleep() {
 
 void Main::SuspendToHibernate() {
   if (!platform_.api.IsPwrHibernateAllowed()) {
-    ReportActionError("Hibernation is turned off on this computer.");
+    constexpr const char* kTurnedOff = N_("Hibernation is turned off on this computer.");
+    ReportActionError(kTurnedOff, Tr(kTurnedOff));
     return;
   }
   if (glngWhichWindows32_ == 1) EnableShutdownPrivilege();
@@ -386,8 +388,9 @@ void Main::ReportIfRefused(bool accepted) {
   if (accepted) return;
   SystemApi& api = platform_.api;
   const std::string why = api.ErrorText(api.GetLastError());
-  ReportActionError(ShutdownTypeName(cmbType().ListIndex()) + " was refused" +
-                    (why.empty() ? "." : ": " + why));
+  const char* refused = why.empty() ? N_("%s was refused.") : N_("%s was refused: %s");
+  const std::string type = ShutdownTypeName(cmbType().ListIndex());
+  ReportActionError(Format(refused, {type, why}), TrFormat(refused, {Tr(type), why}));
 }
 
 void Main::EnableShutdownPrivilege() {

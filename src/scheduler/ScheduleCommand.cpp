@@ -1,5 +1,6 @@
 #include "scheduler/ScheduleCommand.h"
 
+#include "platform/Language.h"
 #include "platform/Runtime.h"
 
 namespace duskline {
@@ -7,19 +8,19 @@ namespace duskline {
 std::string ShutdownTypeName(int index) {
   switch (index) {
     case kShutdown:
-      return "Shutdown";
+      return N_("Shutdown");
     case kPowerOff:
-      return "Power Off";
+      return N_("Power Off");
     case kRestart:
-      return "Restart";
+      return N_("Restart");
     case kSleep:
-      return "Sleep";
+      return N_("Sleep");
     case kHibernate:
-      return "Hibernate";
+      return N_("Hibernate");
     case kLock:
-      return "Lock";
+      return N_("Lock");
     default:
-      return "Logoff";
+      return N_("Logoff");
   }
 }
 

@@ -2,14 +2,15 @@
 
 #include <array>
 
+#include "platform/Language.h"
 #include "platform/Runtime.h"
 
 namespace duskline {
 
 namespace {
 
-constexpr std::array<const char*, kTriggerKindCount> kItems = {"At a time of day", "In",
-                                                               "When idle for", "After program"};
+constexpr std::array<const char*, kTriggerKindCount> kItems = {
+    N_("At a time of day"), N_("In"), N_("When idle for"), N_("After program")};
 constexpr std::array<const char*, kTriggerKindCount> kStoredNames = {"", "In", "Idle", "After"};
 constexpr std::array<const char*, kTriggerKindCount> kCommandWords = {"", "in ", "idle ", "after "};
 
@@ -86,17 +87,31 @@ std::optional<TriggerCommand> ParseTriggerCommand(const std::string& command) {
   return std::nullopt;
 }
 
-std::string TriggerText(const Trigger& trigger) {
-  switch (trigger.kind) {
+namespace {
+
+const char* TriggerTemplate(TriggerKind kind) {
+  switch (kind) {
     case TriggerKind::In:
-      return "in " + trigger.wait;
+      return N_("in %s");
     case TriggerKind::Idle:
-      return "after " + trigger.wait + " idle";
+      return N_("after %s idle");
     case TriggerKind::After:
-      return "when " + trigger.program + " ends";
+      return N_("when %s ends");
     default:
       return "";
   }
+}
+
+}  // namespace
+
+std::string TriggerText(const Trigger& trigger) {
+  return Format(TriggerTemplate(trigger.kind),
+                {trigger.kind == TriggerKind::After ? trigger.program : trigger.wait});
+}
+
+std::string ShownTriggerText(const Trigger& trigger) {
+  return TrFormat(TriggerTemplate(trigger.kind),
+                  {trigger.kind == TriggerKind::After ? trigger.program : trigger.wait});
 }
 
 }  // namespace duskline

@@ -47,5 +47,7 @@ std::optional<TriggerCommand> ParseTriggerCommand(const std::string& command);
 // How the tooltip and the event log name it: "in 0:30", "after 0:20 idle", "when firefox
 // ends"; the time of day names itself.
 std::string TriggerText(const Trigger& trigger);
+// The same in the user's language, for the tooltip.
+std::string ShownTriggerText(const Trigger& trigger);
 
 }  // namespace duskline

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "attention/Attention.h"
+#include "platform/Language.h"
 #include "scheduler/ContinueOnError.h"
 #include "scheduler/Main.h"
 #include "scheduler/ScheduleTime.h"
@@ -121,11 +122,11 @@ void Main::StartTrigger(bool chosen) {
       triggerDue_ = platform_.clock.Elapsed() + *minutes * kMinute;
   } else if (trigger.kind == TriggerKind::After && !trigger.program.empty() &&
              !platform_.processes.Watch(trigger.program)) {
-    const std::string text = trigger.program + " is not running; choose a running program.";
+    constexpr const char* kNotRunning = N_("%s is not running; choose a running program.");
     if (chosen) {
-      platform_.windows.MessageBox(text, platform_.app.Title());
+      platform_.windows.MessageBox(TrFormat(kNotRunning, {trigger.program}), platform_.app.Title());
     } else {
-      WriteWarningEntry(text);
+      WriteWarningEntry(Format(kNotRunning, {trigger.program}));
     }
   }
   if (gblnAttentionShown_ || gblnWarningNotified_) PutAwayWarning();
@@ -204,16 +205,16 @@ void Main::Trigger_LostFocus() {
 
 std::string Main::TriggerToolTip() const {
   const Trigger trigger = CurrentTrigger();
-  std::string text = ShutdownTypeName(cmbType().ListIndex()) + " ";
+  const std::string type = Tr(ShutdownTypeName(cmbType().ListIndex()));
   if (trigger.kind == TriggerKind::In && triggerDue_) {
     // The clock time it will happen, read anew each time: the clock may have been set.
     const int64_t left = *triggerDue_ + triggerPostponed_ - platform_.clock.Elapsed();
     const LocalTime now = platform_.clock.Now();
     const int64_t at =
         CalendarMinute(now) + (now.second * kSecond + now.millisecond + left) / kMinute;
-    return text + "at " + HourAndMinute(at) + " (" + TriggerText(trigger) + ")";
+    return TrFormat("%s at %s (%s)", {type, HourAndMinute(at), ShownTriggerText(trigger)});
   }
-  return text + TriggerText(trigger);
+  return type + " " + ShownTriggerText(trigger);
 }
 
 DropDownList& Main::cmbTrigger() const {

@@ -1,5 +1,6 @@
 #include "service/MachineSchedule.h"
 
+#include "platform/Language.h"
 #include "scheduler/ScheduleCommand.h"
 #include "scheduler/ScheduleTime.h"
 
@@ -29,13 +30,13 @@ std::string_view PhaseName(Phase phase) {
 std::string RefusalText(Refusal refusal) {
   switch (refusal) {
     case Refusal::kPolicy:
-      return "The administrator does not allow this.";
+      return N_("The administrator does not allow this.");
     case Refusal::kNoSession:
-      return "Only a user at an active graphical session of this computer may ask this.";
+      return N_("Only a user at an active graphical session of this computer may ask this.");
     case Refusal::kNothingPending:
-      return "No action is due within the next five minutes.";
+      return N_("No action is due within the next five minutes.");
     case Refusal::kNoMorePostponements:
-      return "The action has been postponed three times already.";
+      return N_("The action has been postponed three times already.");
     default:
       return {};
   }

@@ -67,11 +67,11 @@ void Main::ReportLoadError(const RuntimeError& error) {
   }
 }
 
-void Main::ReportActionError(const std::string& text) {
+void Main::ReportActionError(const std::string& logged, const std::string& shown) {
   if (platform_.service.InSessionZero()) {
-    platform_.service.WriteEventLogEntry(kErrorEventType, kErrorEventId, text);
+    platform_.service.WriteEventLogEntry(kErrorEventType, kErrorEventId, logged);
   } else {
-    platform_.windows.MessageBox(text, platform_.app.Title());
+    platform_.windows.MessageBox(shown, platform_.app.Title());
   }
 }
 

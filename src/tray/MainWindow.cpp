@@ -2,6 +2,7 @@
 // closing and the About window.
 
 #include "about/frmSplash.h"
+#include "platform/Language.h"
 #include "scheduler/Main.h"
 #include "scheduler/ScheduleCommand.h"
 #include "scheduler/ScheduleTime.h"
@@ -27,14 +28,14 @@ std::string Main::ToolTipText() const {
   if (CurrentTrigger().kind != TriggerKind::TimeOfDay) {
     text = TriggerToolTip();
   } else {
-    text = ShutdownTypeName(cmbType().ListIndex()) + " at " + time;
+    text = TrFormat("%s at %s", {Tr(ShutdownTypeName(cmbType().ListIndex())), time});
     const DaySet days = ChosenDays();
     if (days != kEveryDay) text += ", " + DaysSummary(days);
   }
   if (gblnCodeFromPolicy_) {
-    text += " (set by your administrator)";
+    text += Tr(" (set by your administrator)");
   } else if (gblnDaysFromPolicy_) {
-    text += " (days set by your administrator)";
+    text += Tr(" (days set by your administrator)");
   }
   return text;
 }

@@ -20,6 +20,11 @@ RELAYED = ("advapi32.AdjustTokenPrivileges", "kernelbase.AdjustTokenPrivileges",
            "user32.ExitWindowsEx", "powrprof.SetSuspendState", "user32.LockWorkStation",
            "user32.NotifyWinEvent")
 SERVICE_KEY = r"HKLM\System\CurrentControlSet\Services\Orvanta Vesperon"
+CATALOG = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "po", "de.po")
+# The main window's texts in English (the scenarios run with LANG=C), as they have always been.
+ENGLISH = ["&About", "&Hide", "&Close", "Shutdown Type", "Shutdown", "Shutdown at", "07:30", "",
+           "Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun", "&When", "At a time of day",
+           "&Duration H:MM", "", "&Program", "", "", ""]
 
 
 def runs_32bit_code():
@@ -80,12 +85,13 @@ class Session:
     def ini(self):
         return open(self.ini_path, newline="").read() if os.path.exists(self.ini_path) else None
 
-    def start(self, *arguments, fake_time=None, relay=False, channels="-all", hide=False):
+    def start(self, *arguments, fake_time=None, relay=False, channels="-all", hide=False,
+              **language):
         check(self.windows() == {}, "windows of an earlier run are still open")
         if relay:  # the relay trace shows the actions' calls alone
             wine(WINE, "reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/t",
                  "REG_SZ", "/d", ";".join(RELAYED), "/f")
-        env = dict(os.environ, WINEDEBUG="+relay" if relay else channels)
+        env = dict(os.environ, WINEDEBUG="+relay" if relay else channels, **language)
         command = [WINE_RUN, self.program, *arguments]
         if fake_time:
             # Only the clock of the program is set; file times and timers stay real.
@@ -168,8 +174,7 @@ def startup_from_ini(session, arguments=()):
     ini = session.ini()
     session.start(*arguments)
     main = session.wait_for("Duskline", 60)["Duskline"]
-    for text in ("Shutdown at", "Shutdown Type", "&Close", "&About", "&Hide"):
-        check(text in main["texts"], "no control text " + text)
+    check(main["texts"] == ENGLISH, "texts %r" % main["texts"])
     expect_schedule(main, "07:30", 1, "Shutdown")
     if arguments:
         session.probe("close", "Duskline")
@@ -257,6 +262,25 @@ def stop_ends_program(session):
     session.click("Stop")
     check(session.ended(20), "the program did not end after Stop")
     check(session.exit_calls() == [], "ExitWindowsEx was called: %r" % session.exit_calls())
+
+
+def german(session):
+    """With a German locale the main window and the countdown are German: each text is one of
+    the catalog's translations, a value or empty; Stopp ends the program."""
+    translations = re.findall(r'^msgstr "(.+)"$', open(CATALOG, encoding="utf-8").read(), re.M)
+    known = re.compile("|".join(re.escape(text).replace("%s", ".+") for text in translations))
+    schedule, fake_time = set_time(session, "12:00", "11:59:10", 120)
+    # Wine takes LANG only where the locale is installed; LC_ALL it takes as it stands.
+    session.start(schedule, "2", fake_time=fake_time, LANG="de_DE.UTF-8", LC_ALL="de_DE.UTF-8")
+    main = session.wait_for("Duskline", 60)["Duskline"]
+    session.click("&Verbergen")
+    countdown = session.wait_for("Systeminformation", 150)["Systeminformation"]
+    for text in main["texts"] + countdown["texts"]:
+        check(text in (schedule, "") or known.fullmatch(text), "not from the catalog: %r" % text)
+    check({"&Verbergen", "Uhrzeit", "Ausschalten", "Mo", "Zur Uhrzeit"} <= set(main["texts"]) and
+          {"Ausschalten", "Stopp", "&Verschieben"} <= set(countdown["texts"]), "not German")
+    session.click("Stopp")
+    check(session.ended(20), "the program did not end after Stopp")
 
 
 def policy_while_running(session):
@@ -386,7 +410,7 @@ def program_ends(session):
 SCENARIOS = {f.__name__: f for f in (startup_from_ini, startup_from_arguments,
                                      countdown_and_action, stop_ends_program,
                                      install_run_uninstall, policy_while_running, in_two_minutes,
-                                     idle_with_and_without_input, program_ends)}
+                                     idle_with_and_without_input, program_ends, german)}
 SCENARIOS.update({name: lambda session, row=row: action_at_set_minute(session, *row)
                   for name, row in ACTIONS.items()})
 
@@ -407,7 +431,8 @@ def main():
         print("not run: this machine's kernel cannot run 32-bit code, so Wine cannot run the "
               "32-bit program")
         return 77
-    os.environ.update(WINEPREFIX=args.prefix, WINEDLLOVERRIDES="mscoree,mshtml=")
+    os.environ.update(WINEPREFIX=args.prefix, WINEDLLOVERRIDES="mscoree,mshtml=", LANG="C")
+    os.environ.pop("LC_ALL", None)
     inis = {"startup_from_ini": "[Command]\r\nCode=07:30 1\r\n",
             "policy_while_running": "[Command]\r\nCode=12:30 2\r\n"}
     session = Session(args, args.scenario, inis.get(args.scenario))

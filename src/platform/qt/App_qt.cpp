@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -33,6 +34,28 @@ std::string FindSettingsFolder(const std::string& programFolder) {
   std::error_code ignored;
   std::filesystem::create_directories(folder, ignored);
   return folder;
+}
+
+std::vector<std::string> QtApp::UserLanguages() const {
+  // As gettext reads them: the messages' locale is the first set of LC_ALL, LC_MESSAGES and
+  // LANG; in the C locale LANGUAGE is ignored, otherwise its list goes before the locale.
+  auto variable = [](const char* name) {
+    const char* value = std::getenv(name);
+    return std::string(value ? value : "");
+  };
+  std::string locale = variable("LC_ALL");
+  if (locale.empty()) locale = variable("LC_MESSAGES");
+  if (locale.empty()) locale = variable("LANG");
+  if (locale.empty() || locale == "C" || locale == "POSIX") return {};
+  std::vector<std::string> languages;
+  const std::string list = variable("LANGUAGE");
+  for (size_t from = 0; from < list.size();) {
+    const size_t colon = std::min(list.find(':', from), list.size());
+    if (colon > from) languages.push_back(list.substr(from, colon - from));
+    from = colon + 1;
+  }
+  languages.push_back(locale);
+  return languages;
 }
 
 int QtApp::Major() const {

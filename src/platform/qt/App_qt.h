@@ -34,6 +34,7 @@ class QtApp : public App {
   int Minor() const override;
   int Revision() const override;
   std::string CommandLine() const override { return commandLine_; }
+  std::vector<std::string> UserLanguages() const override;
   // Ends the process at once, as the Windows program does: no window hears of it.
   [[noreturn]] void End() override;
 

@@ -1,5 +1,7 @@
 #include "platform/qt/Follow_qt.h"
 
+#include "platform/Language.h"
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
@@ -66,7 +68,7 @@ std::string BusScheduler::Call(const char* method) {
                 QDBus::Block, kRequestTimeoutMs);
   if (reply.type() == QDBusMessage::ReplyMessage) return {};
   const QString why = reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
-  return why.isEmpty() ? std::string("The system service did not answer.") : why.toStdString();
+  return why.isEmpty() ? std::string(N_("The system service did not answer.")) : why.toStdString();
 }
 
 }  // namespace duskline::qt

@@ -88,6 +88,15 @@ Win32App::Win32App(HINSTANCE instance) {
   revision_ = version.revision;
 }
 
+std::vector<std::string> Win32App::UserLanguages() const {
+  // The language of the user's interface, by its ISO 639 name ("de"; "qps" for the
+  // pseudo-locale qps-ploc).
+  wchar_t name[16] = L"";
+  const LCID locale = MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT);
+  if (GetLocaleInfoW(locale, LOCALE_SISO639LANGNAME, name, 16) == 0) return {};
+  return {Narrow(name)};
+}
+
 void Win32App::End() {
   ServiceHost::ReportProcessEnd();
   ExitProcess(0);

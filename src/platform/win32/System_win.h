@@ -15,6 +15,7 @@ class Win32App : public App {
   int Minor() const override { return minor_; }
   int Revision() const override { return revision_; }
   std::string CommandLine() const override { return commandLine_; }
+  std::vector<std::string> UserLanguages() const override;
   [[noreturn]] void End() override;
 
  private:

@@ -497,8 +497,11 @@ def main(scenario, source, system=None):
             "dbus-daemon", "--nofork", "--print-address=%d", "--config-file=%s/bus.conf" % DIR)
     for key in ("NOTIFY_SOCKET", "INVOCATION_ID"):
         os.environ.pop(key, None)
+    # In the C locale gettext ignores LANGUAGE: every run but the languages' is English.
+    os.environ.pop("LC_ALL", None)
+    os.environ.pop("LC_MESSAGES", None)
     ENV = dict(os.environ, DISPLAY=":" + display, XDG_RUNTIME_DIR=DIR, HOME=DIR,
-               XDG_CONFIG_HOME=DIR + "/config", QT_QPA_PLATFORM="xcb")
+               XDG_CONFIG_HOME=DIR + "/config", QT_QPA_PLATFORM="xcb", LANG="C", LANGUAGE="de")
     children.append(subprocess.Popen(["trayer", "--edge", "top"], env=ENV,
                                      stderr=subprocess.DEVNULL))
     logind = mock(dbus.SystemBus(), LOGIND, DIR + "/logind.log", "--system", "--template",

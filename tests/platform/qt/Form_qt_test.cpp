@@ -11,6 +11,7 @@
 #include "platform/qt/Form_qt.h"
 #include "platform/qt/WindowSystem_qt.h"
 #include "scheduler/Main.h"
+#include "support/ShownTexts.h"
 
 namespace duskline::qt {
 namespace {
@@ -98,26 +99,37 @@ TEST(QtForm, RaisesEachEventOnceFromTheUserOrTheProgramAndShieldsTheEventLoop) {
   EXPECT_FALSE(gone);
 }
 
-// Each label's text, wrapped as the label wraps it, fits its box at 96 and 144 dpi.
-TEST(QtForm, EveryLabelsTextFitsItsBox) {
+// Each text of a label, wrapped as the label wraps it, of a button and of a list fits its
+// box at 96 and 144 dpi, in English and in German.
+TEST(QtForm, EveryTextFitsItsBox) {
   QtWindowSystem windows;
-  for (const FormLayout* layout : {&MainLayout(), &AttentionLayout(), &SplashLayout()}) {
-    std::unique_ptr<Form> form = windows.CreateForm(*layout);
-    const auto& shown = static_cast<QtForm&>(*form);
-    for (const ControlLayout& label : layout->controls)
-      for (const int dpi : {96, 144}) {
-        if (label.kind != ControlKind::Label || label.autoSize || label.text.empty()) break;
-        QFont font = shown.Widget(label.name, label.index)->font();
-        font.setPointSizeF(font.pointSizeF() * dpi / shown.Window()->logicalDpiY());
-        const PixelRect box = ControlPixels(*layout, label, dpi);
-        const QRect needed = QFontMetrics(font).boundingRect(
-            0, 0, box.width, 10 * box.height, Qt::TextWordWrap | Qt::TextShowMnemonic,
-            QString::fromStdString(label.text));
-        EXPECT_TRUE(needed.width() <= box.width && needed.height() <= box.height)
-            << label.text << " at " << dpi << ": " << needed.width() << "x" << needed.height()
-            << " in " << box.width << "x" << box.height;
-      }
+  for (const Language language : {Language::kEnglish, Language::kGerman}) {
+    SetLanguage(language);
+    for (const FormLayout* layout : {&MainLayout(), &AttentionLayout(), &SplashLayout()}) {
+      std::unique_ptr<Form> form = windows.CreateForm(*layout);
+      const auto& shown = static_cast<QtForm&>(*form);
+      for (const ControlLayout& control : layout->controls)
+        for (const int dpi : {96, 144}) {
+          if (control.kind > ControlKind::Toggle || control.autoSize) break;
+          QFont font = shown.Widget(control.name, control.index)->font();
+          font.setPointSizeF(font.pointSizeF() * dpi / shown.Window()->logicalDpiY());
+          PixelRect box = ControlPixels(*layout, control, dpi);
+          // A button's frame and a list's arrow take their room.
+          const bool label = control.kind == ControlKind::Label;
+          if (!label) box.width -= (control.items.empty() ? 4 : 24) * dpi / 96;
+          for (const std::string& text : ShownTexts(control)) {
+            const QRect needed = QFontMetrics(font).boundingRect(
+                0, 0, box.width, 10 * box.height,
+                (label ? Qt::TextWordWrap : 0) | Qt::TextShowMnemonic,
+                QString::fromStdString(text));
+            EXPECT_TRUE(needed.width() <= box.width && needed.height() <= box.height)
+                << text << " at " << dpi << ": " << needed.width() << "x" << needed.height()
+                << " in " << box.width << "x" << box.height;
+          }
+        }
+    }
   }
+  SetLanguage(Language::kEnglish);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "platform/win32/TrayIcon_win.h"
 #include "platform/win32/WindowSystem_win.h"
 #include "scheduler/Main.h"
+#include "support/ShownTexts.h"
 
 // After the backend's headers, which keep MessageBox from being renamed.
 #include <oleacc.h>
@@ -121,8 +122,9 @@ TEST(Form, TheLayoutsTwipsBecomePixelsAtTheWindowsDpi) {
 }
 
 // As a screen reader finds them, through Active Accessibility: each field named by its label,
-// and an alert event when the countdown appears though it took no focus. Each label's text,
-// wrapped as the label wraps it, fits its box at 96 and 144 dpi.
+// and an alert event when the countdown appears though it took no focus. Each text of a label,
+// wrapped as the label wraps it, of a button and of a list fits its box at 96 and 144 dpi, in
+// English and in German.
 std::vector<HWND> alerts;
 void CALLBACK OnAlert(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) {
   alerts.push_back(window);
@@ -160,19 +162,29 @@ TEST(Form, FieldsNamedByLabelsThatFitAndTheCountdownAnAlert) {
     object->Release();
   }
   HDC dc = GetDC(nullptr);
-  for (const FormLayout* layout : {&MainLayout(), &AttentionLayout(), &SplashLayout()})
-    for (const ControlLayout& label : layout->controls)
-      for (const int dpi : {96, 144}) {
-        if (label.kind != ControlKind::Label || label.autoSize || label.text.empty()) break;
-        HFONT font = CreateLayoutFont(label.font, dpi);
-        HGDIOBJ old = SelectObject(dc, font);
-        const PixelRect box = ControlPixels(*layout, label, dpi);
-        RECT needed{0, 0, box.width, 0};
-        DrawTextW(dc, Wide(label.text).c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK);
-        DeleteObject(SelectObject(dc, old));
-        EXPECT_TRUE(needed.right <= box.width && needed.bottom <= box.height)
-            << label.text << " at " << dpi << ": " << needed.right << "x" << needed.bottom;
-      }
+  for (const Language language : {Language::kEnglish, Language::kGerman}) {
+    SetLanguage(language);
+    for (const FormLayout* layout : {&MainLayout(), &AttentionLayout(), &SplashLayout()})
+      for (const ControlLayout& control : layout->controls)
+        for (const int dpi : {96, 144}) {
+          if (control.kind > ControlKind::Toggle || control.autoSize) break;
+          HFONT font = CreateLayoutFont(control.font, dpi);
+          HGDIOBJ old = SelectObject(dc, font);
+          PixelRect box = ControlPixels(*layout, control, dpi);
+          // A button's frame and a list's arrow take their room.
+          const bool label = control.kind == ControlKind::Label;
+          if (!label) box.width -= (control.items.empty() ? 4 : 24) * dpi / 96;
+          for (const std::string& text : ShownTexts(control)) {
+            RECT needed{0, 0, box.width, 0};
+            DrawTextW(dc, Wide(text).c_str(), -1, &needed,
+                      DT_CALCRECT | (label ? DT_WORDBREAK : DT_SINGLELINE));
+            EXPECT_TRUE(needed.right <= box.width && needed.bottom <= box.height)
+                << text << " at " << dpi << ": " << needed.right << "x" << needed.bottom;
+          }
+          DeleteObject(SelectObject(dc, old));
+        }
+  }
+  SetLanguage(Language::kEnglish);
   ReleaseDC(nullptr, dc);
 }
 
