@@ -1,6 +1,7 @@
 #include "platform/qt/PolicyFile_qt.h"
 
 #include <fcntl.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,8 @@ namespace duskline::qt {
 namespace {
 
 constexpr int kSettleMs = 200;
+// A policy is a few lines: a bigger file is none, and is never read into memory.
+constexpr size_t kMostBytes = 64 * 1024;
 
 const char* SectionOf(const std::string& name) {
   return name == kPolicyCode || name == kPolicyDays || name == kPolicyTrigger ? "Command"
@@ -60,15 +63,24 @@ void PolicyFile::Watch() {
 bool PolicyFile::Load() {
   std::string bytes, why;
   struct stat status {};
-  const int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking: a FIFO in the file's place must not hold the program up.
+  const int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const int error = errno;
+  if (fd < 0 && lstat(path_.c_str(), &status) == 0)
+    why = path_ + " cannot be read (" + strerror(error) + ")";
   if (fd >= 0) {
-    if (stat(folder_.c_str(), &status) == 0) why = OpenToOthers(folder_, status);
+    if (fstat(fd, &status) == 0 && !S_ISREG(status.st_mode)) why = path_ + " is not a file";
+    if (why.empty() && stat(folder_.c_str(), &status) == 0) why = OpenToOthers(folder_, status);
     if (why.empty() && fstat(fd, &status) == 0) why = OpenToOthers(path_, status);
     char buffer[4096];
-    for (ssize_t got; why.empty() && (got = read(fd, buffer, sizeof buffer)) > 0;)
+    for (ssize_t got; why.empty() && (got = read(fd, buffer, sizeof buffer)) > 0;) {
       bytes.append(buffer, static_cast<size_t>(got));
+      if (bytes.size() > kMostBytes) why = path_ + " is larger than 64 KiB";
+    }
+    if (why.empty() && bytes.find('\0') != std::string::npos) why = path_ + " is not text";
     close(fd);
   }
+  if (!why.empty()) bytes.clear();
   if (why != warned_ && !why.empty() && warn_) warn_(why + "; the policy in it is ignored.");
   const bool valid = fd >= 0 && why.empty();
   const bool changed = bytes != bytes_ || why != warned_ || valid != ini_.has_value();
