@@ -257,13 +257,6 @@ def action_at_set_minute(session, index, function, arguments, privileged, outliv
           "privilege step before %s: %r" % (function, names))
 
 
-def stop_ends_program(session):
-    hide_until_countdown(session)
-    session.click("Stop")
-    check(session.ended(20), "the program did not end after Stop")
-    check(session.exit_calls() == [], "ExitWindowsEx was called: %r" % session.exit_calls())
-
-
 def german(session):
     """With a German locale the main window and the countdown are German: each text is one of
     the catalog's translations, a value or empty; Stopp ends the program."""
@@ -408,7 +401,7 @@ def program_ends(session):
 
 
 SCENARIOS = {f.__name__: f for f in (startup_from_ini, startup_from_arguments,
-                                     countdown_and_action, stop_ends_program,
+                                     countdown_and_action,
                                      install_run_uninstall, policy_while_running, in_two_minutes,
                                      idle_with_and_without_input, program_ends, german)}
 SCENARIOS.update({name: lambda session, row=row: action_at_set_minute(session, *row)

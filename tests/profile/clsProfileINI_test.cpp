@@ -1,9 +1,6 @@
 // The settings store over the INI functions (recorded by the fakes), and the date and general
-// text forms of its values.
+// text forms of the values it writes.
 #include <gtest/gtest.h>
-
-#include <cmath>
-#include <limits>
 
 #include "platform/test/Fakes.h"
 #include "profile/clsProfileINI.h"
@@ -49,24 +46,6 @@ TEST(Dates, TextsReadAsDatesOrRefused) {
   EXPECT_TRUE(DateFromText("2/29/2024", date) && date.serial == 45351);
 }
 
-TEST(GeneralText, EveryKindOfValue) {
-  // clang-format off
-  const std::pair<ProfileValue, const char*> cases[] = {
-      {"abc", "abc"}, {ProfileValue(), ""}, {1.5, "1.5"}, {-0.0, "0"}, {1e20, "1E+20"}, {42, "42"},
-      {0.001, "0.001"}, {-0.001, "-0.001"}, {0.0001, "1E-04"}, {0.09, "0.09"},
-      {true, "True"}, {false, "False"}, {DateValue{0}, "12/30/1899"}, {DateValue{0.5}, "12:00:00"},
-      {DateValue{1.25}, "12/31/1899 06:00:00"}, {DateValue{61}, "03/01/1900"},
-      {DateValue{-657434}, "01/01/0100"}, {DateValue{2958465.75}, "12/31/9999 18:00:00"},
-      {DateValue{-1.5}, "12/29/1899 12:00:00"}, {DateValue{0.9999999}, "23:59:59"}};
-  // clang-format on
-  for (const auto& [value, expected] : cases) EXPECT_EQ(GeneralText(value), expected);
-  EXPECT_EQ(ErrorOf([] { GeneralText(ProfileValue::Null()); }), kErrInvalidUseOfNull);
-  EXPECT_EQ(ErrorOf([] { GeneralText(ObjectValue{}); }), kErrTypeMismatch);
-  EXPECT_EQ(ErrorOf([] { GeneralText(std::numeric_limits<double>::infinity()); }), kErrOverflow);
-  EXPECT_EQ(ErrorOf([] { GeneralText(DateValue{-657435}); }), kErrOverflow);
-  EXPECT_EQ(ErrorOf([] { GeneralText(DateValue{2958466}); }), kErrOverflow);
-}
-
 struct Items : ProfileListControl {
   explicit Items(std::vector<ProfileValue> values) : items(std::move(values)) {}
   long long ListCount() const override { return static_cast<long long>(items.size()); }
@@ -80,31 +59,6 @@ class StoreTest : public testing::Test {
   fakes::FakeIni ini_;
   clsProfileINI store_{ini_};
 };
-
-TEST_F(StoreTest, ReadsTrimTheTextAndTurnItIntoNumbersSwitchesAndDates) {
-  store_.SetDefaultProfile("p.ini");
-  Stored("t") = "  a b  ";
-  Stored("n") = " &Ha ";
-  Stored("d") = "2024-04-30";
-  EXPECT_EQ(store_.GetProfileText("", "S", "t", "x"), "a b");
-  EXPECT_EQ(store_.GetProfileText(" ", "S", "t", " x "), "x") << "a blank path is a file name";
-  EXPECT_EQ(store_.GetProfileNumber("", "S", "n", 0), ProfileValue(10));
-  EXPECT_EQ(store_.GetProfileNumber("", "S", "none", 5), ProfileValue(5));
-  EXPECT_EQ(store_.GetProfileDate("", "S", "d", ""), ProfileValue("04/30/2024"));
-  EXPECT_EQ(store_.GetProfileDate("", "S", "none", DateValue{61}), ProfileValue("03/01/1900"));
-  // Stored switches are the negated truth value: "1" is on, "-1" reads as +1.
-  // clang-format off
-  const std::tuple<const char*, int, int> switches[] = {
-      {"1", -1, -1}, {"-1", 1, -1}, {"0", 0, 0}, {"5", -5, -1}, {"", 7, -1}, {"True", 0, 0}};
-  // clang-format on
-  for (const auto& [text, entry, profile] : switches) {
-    Stored("s") = text;
-    EXPECT_EQ(store_.GetSwitchEntry("p.ini", "S", "s", 7), entry) << text;
-    EXPECT_EQ(store_.GetProfileSwitch("", "S", "s", 7), profile) << text;
-  }
-  Stored("s") = "99999";
-  EXPECT_EQ(ErrorOf([&] { store_.GetProfileSwitch("", "S", "s", 0); }), kErrOverflow);
-}
 
 TEST_F(StoreTest, WritesTheGeneralTextOfEachValue) {
   store_.SetDefaultProfile("p.ini");

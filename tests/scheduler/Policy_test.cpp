@@ -214,5 +214,21 @@ TEST_F(ProgramTest, NoStopAndNoPostponeTakeTheirButtonsAway) {
   EXPECT_TRUE(stop.Visible() && !postpone.Visible());
 }
 
+TEST(PolicyFormat, SchedulesAndDaysAsAnInstallerTakesThem) {
+  for (const char* good : {"00:00 0", "23:59 6", "22:30 1"})
+    EXPECT_TRUE(IsWellFormedSchedule(good));
+  for (const char* bad : {"24:00 1", "12:60 1", "12:00 7", "2:30 1", "12:30  1", "12.30 1",
+                          "12:30 1 ", " 12:30 1", "12:3a 1", "x2:30 1", "12:x0 1", "12:30 -1", ""})
+    EXPECT_FALSE(IsWellFormedSchedule(bad)) << bad;
+  const std::pair<const char*, std::optional<DaySet>> days[] = {
+      {"Mon", 0x01},     {"Mon Tue Wed Thu Fri", 0x1F},
+      {"Sat Sun", 0x60}, {"Mon Tue Wed Thu Fri Sat Sun", kEveryDay},
+      {"Tue Mon", {}},   {"Mon Mon", {}},
+      {"mon", {}},       {"Mon  Tue", {}},
+      {"Mon ", {}},      {" Mon", {}},
+      {"Monday", {}},    {"", {}}};
+  for (const auto& [text, set] : days) EXPECT_EQ(WellFormedDays(text), set) << text;
+}
+
 }  // namespace
 }  // namespace duskline

@@ -132,5 +132,46 @@ TEST(MachineScheduleCountdown, RunsItsMinuteBeforeTheAction) {
   }
 }
 
+TEST_F(MachineScheduleTest, OnlyAnActiveGraphicalSessionMayStopAndOnlyWhenDue) {
+  schedule.SetPolicy(MachinePolicy{"12:00", kLogoff});
+  EXPECT_EQ(schedule.Stop(kDesk), Refusal::kNothingPending);
+  TickUntil(11, 59, 10);
+  EXPECT_EQ(schedule.Stop(std::nullopt), Refusal::kNoSession);
+  for (SessionInfo caller :
+       {SessionInfo{"tty", "user", true}, {"wayland", "greeter", true}, {"x11", "user", false}})
+    EXPECT_EQ(schedule.Stop(caller), Refusal::kNoSession);
+  EXPECT_EQ(schedule.Stop(SessionInfo{"wayland", "user", true}), Refusal::kNone);
+  EXPECT_EQ(schedule.phase(), Phase::kIdle);
+  TickUntil(12, 1);
+  EXPECT_TRUE(machine.carried.empty());
+  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 2, 12, 0, 0}));
+}
+
+TEST_F(MachineScheduleTest, TheComputersPolicyForbidsStopAndPostponeAndARefusalIsAnError) {
+  machine.refusal = "Access denied";
+  Policy policy{PolicySetting<std::string>{"12:00 0", PolicyScope::User}, {}, true, true, {}};
+  EXPECT_EQ(MachinePolicyOf(policy), std::nullopt) << "a user's policy binds the computer";
+  policy.code->scope = PolicyScope::Machine;
+  Run(MachinePolicyOf(policy).value(), 11, 59, 10);
+  EXPECT_EQ(schedule.Stop(kDesk), Refusal::kPolicy);
+  EXPECT_EQ(schedule.Postpone(kDesk), Refusal::kPolicy);
+  TickUntil(12, 0, 1);
+  EXPECT_EQ(machine.journal, Texts{"109 Logoff at 12:00 was refused: Access denied"});
+}
+
+TEST_F(MachineScheduleTest, OtherDaysAndTimesTheClockNeverShowsStayIdle) {
+  Run({"12:00", kLogoff, 0x7E}, 12, 1);  // not on Mondays
+  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 2, 12, 0, 0}));
+  schedule.SetPolicy(MachinePolicy{"23:59", kLogoff});
+  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 1, 23, 59, 0}));
+  for (const char* never : {"25:00", "12:60"}) {
+    schedule.SetPolicy(MachinePolicy{never, kLogoff});
+    TickUntil(12, 2);
+    EXPECT_EQ(schedule.NextAction(), std::nullopt) << never;
+  }
+  EXPECT_TRUE(phases.empty());
+  EXPECT_TRUE(machine.carried.empty());
+}
+
 }  // namespace
 }  // namespace duskline
