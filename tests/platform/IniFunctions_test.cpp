@@ -104,17 +104,6 @@ TEST_F(IniFunctionsTest, ReadsTheValueOrTheDefault) {
     EXPECT_EQ(Get(section, key, def), expected) << section << key;
 }
 
-TEST_F(IniFunctionsTest, WritesCreateReplaceAndRemove) {
-  EXPECT_TRUE(Set("Command", "Code", "00:00 2", folder_.string() + "\\p.ini"));
-  EXPECT_EQ(Bytes(), "[Command]\r\nCode=00:00 2\r\n");
-  Put("[Command]\r\nCode=1\r\nOther=2\r\n[Next]\r\nx=1\r\ny=2\r\n[B]\r\nz=1\r\n");
-  EXPECT_TRUE(Set("command", "CODE", "07:30 1"));
-  EXPECT_TRUE(Set("B", std::nullopt, std::nullopt));
-  EXPECT_TRUE(Set("Next", "x", std::nullopt));
-  EXPECT_EQ(Bytes(), "[Command]\r\nCode=07:30 1\r\nOther=2\r\n[Next]\r\ny=2\r\n");
-  EXPECT_FALSE(Set("S", "a", "1", (folder_ / "missing" / "p.ini").string()));
-}
-
 #ifndef _WIN32
 // Our own functions: the file is replaced in one step, keeps its owner and permissions and
 // the link that led to it, and what could not be read is never replaced.

@@ -1,4 +1,4 @@
-// The drawn pictures, the tray icon's choice of picture, and twips turned into pixels.
+// The drawn pictures and the tray icon's choice of picture.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -58,32 +58,6 @@ TEST(Pictures, TheTrayPicturesAndTheirFrames) {
       std::tuple(false, true, false, true, false, true));
   EXPECT_EQ(std::tie(animation.interval, animation.mode, animation.iconCode),
             std::make_tuple(int16_t{250}, int16_t{3}, 2));
-}
-
-TEST(PixelLayout, ContainersAddUpAndControlsThatMeetInTwipsMeetInPixels) {
-  const FormLayout& main = MainLayout();
-  // In Frame2 (top 600): the second and third day, 430 twips wide each, side by side.
-  const PixelRect second = ControlPixels(main, *main.Find("chkDay", 1), 96);
-  const PixelRect third = ControlPixels(main, *main.Find("chkDay", 2), 96);
-  EXPECT_EQ(second, (PixelRect{37, 108, 28, 21}));
-  EXPECT_EQ(second.left + second.width, third.left);
-  EXPECT_EQ(ContainerDepth(main, *main.Find("chkDay", 1)), 1);
-  EXPECT_EQ(ContainerDepth(main, *main.Find("Frame2")), 0);
-
-  // A frame that holds itself, or one that is missing, neither hangs nor moves anything.
-  auto in = [](const char* name, const char* container, int left) {
-    ControlLayout control;
-    control.name = name;
-    control.container = container;
-    control.left = left;
-    control.width = 15;
-    return control;
-  };
-  FormLayout odd;
-  odd.controls = {in("Loop", "Loop", 15), in("Lost", "Nowhere", 30)};
-  EXPECT_EQ(ContainerDepth(odd, odd.controls[0]), 32);
-  EXPECT_EQ(ControlPixels(odd, odd.controls[0], 96).width, 1);
-  EXPECT_EQ(ControlPixels(odd, odd.controls[1], 96), (PixelRect{2, 0, 1, 0}));
 }
 
 }  // namespace

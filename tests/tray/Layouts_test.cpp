@@ -72,6 +72,9 @@ TEST(Layouts, EveryControlWhereItBelongs) {
                       &close = *MainLayout().Find("cmdClose");
   EXPECT_TRUE(hide.isDefault != close.isDefault && hide.isCancel != close.isCancel &&
               hide.isDefault != hide.isCancel);
+  // A field is named by the label just before it; a button by its own text.
+  EXPECT_EQ(LabelFor(MainLayout(), *MainLayout().Find("txtTime"))->text, "Shutdown at");
+  EXPECT_EQ(LabelFor(MainLayout(), hide), nullptr);
 }
 
 }  // namespace
