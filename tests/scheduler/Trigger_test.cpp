@@ -142,6 +142,25 @@ TEST(Trigger, NoActionBeforeTheCountdownHasRunItsMinute) {
   }
 }
 
+// Postpone puts an occurrence off three times at most; once the action came, the next one may
+// be put off three times again, from its own duration.
+TEST_F(TriggerTest, PostponementsCountAfreshOnceTheActionCame) {
+  Start("idle 0:01 6", 10, 0, 0);
+  auto postpone = [&]() -> Control& { return Window("Attention").ControlNamed("cmdPostpone"); };
+  for (int seconds : {1, 600, 600, 600}) {
+    Seconds(seconds);
+    ASSERT_TRUE(Counting()) << seconds;
+    if (postpone().Enabled()) Window("Attention").ClickOn("cmdPostpone");
+  }
+  EXPECT_FALSE(postpone().Enabled());
+  Seconds(60);
+  EXPECT_TRUE(Acted("LockWorkStation"));
+  fake_.idle.Input();
+  Seconds(10);
+  EXPECT_TRUE(Counting());
+  EXPECT_TRUE(postpone().Enabled());
+}
+
 // A stored In is not resumed, only offered; Idle is. Choosing the time of day again removes
 // the key; loading never writes.
 TEST_F(TriggerTest, StoredTriggersAndTheirRemoval) {
