@@ -173,5 +173,22 @@ TEST_F(MachineScheduleTest, OtherDaysAndTimesTheClockNeverShowsStayIdle) {
   EXPECT_TRUE(machine.carried.empty());
 }
 
+// In from the policy counts from when the service took it, once, whatever the days and the
+// same policy read again; Idle and After are a session's and never act here.
+TEST_F(MachineScheduleTest, InFromThePolicyActsOnceIdleNever) {
+  Run({"00:00", kLogoff, 0, false, false, {TriggerKind::In, "0:03", ""}}, 11, 55);
+  schedule.SetPolicy(
+      MachinePolicy{"00:00", kLogoff, 0, false, false, {TriggerKind::In, "0:03", ""}});
+  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 1, 11, 57, 0}));
+  TickUntil(12, 30);
+  EXPECT_EQ(machine.journal, Texts{"4 Logoff at 11:57 (in 0:03): 2 graphical sessions ended"});
+  schedule.SetPolicy(
+      MachinePolicy{"12:31", kLogoff, kEveryDay, false, false, {TriggerKind::Idle, "0:01", ""}});
+  TickUntil(12, 40);
+  EXPECT_EQ(machine.carried.size(), 1u);
+  schedule.SetPolicy(MachinePolicy{"", kLogoff, 0, false, false, {TriggerKind::In, "0:10", ""}});
+  EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 1, 12, 50, 0}));
+}
+
 }  // namespace
 }  // namespace duskline

@@ -1,4 +1,5 @@
-// The service switches of the command line and errors of the load event.
+// The service switches of the command line, errors of the load event, and a run under the
+// service control manager.
 #include <gtest/gtest.h>
 
 #include "support/ProgramRun.h"
@@ -47,6 +48,36 @@ TEST(Service, SwitchesAndLoadErrors) {
     EXPECT_EQ(run.fake_.windows.boxes, c.box ? Log{std::string("Vesperon: ") + c.box} : Log{});
     EXPECT_TRUE(run.ended_ || run.Window().Visible()) << c.command;
   }
+}
+
+TEST_F(ProgramTest, AsAServiceItHidesItselfPausesContinuesAndStops) {
+  Start("", 10, 0);
+  ServiceControl& service = fake_.service;
+  auto accepted = [](const std::function<void(bool&)>& request) {
+    bool flag = false;
+    request(flag);
+    return flag;
+  };
+  EXPECT_TRUE(accepted(service.ServiceStarted));
+  EXPECT_FALSE(Window().ControlNamed("Frame1").Visible());
+  for (const char* field : {"txtTime", "cmbType", "cmbTrigger", "txtWait", "txtProgram"})
+    EXPECT_FALSE(Window().ControlNamed(field).Enabled()) << field;
+  for (int day = 0; day < kDaysInWeek; ++day)
+    EXPECT_FALSE(Window().ToggleNamed("chkDay", day).Enabled()) << day;
+  EXPECT_TRUE(Window().Visible());
+  EXPECT_EQ(Seconds(1).front(), "Add");  // after half a second
+  EXPECT_TRUE(accepted(service.ServicePaused));
+  EXPECT_EQ(Seconds(5), Log{});
+  EXPECT_TRUE(accepted(service.ServiceContinued));
+  EXPECT_EQ(Seconds(1), Log{"Icon 99"});
+  static_cast<fakes::FakeControl<Control>&>(Window().ControlNamed("Frame1")).fail = true;
+  EXPECT_TRUE(accepted(service.ServiceStarted)) << "set before the failing step";
+  EXPECT_TRUE(Ends([&] { service.ServiceStopped(); }));
+  EXPECT_EQ(fake_.service.log,
+            (Log{"Accept 2", "Run", "Event 4 110 Service started", "Event 4 110 Service paused",
+                 "Event 4 110 Service continued",
+                 "Event 109 1 [438] Object doesn't support this property or method",
+                 "Event 4 110 Service stopped"}));
 }
 
 }  // namespace
