@@ -8,6 +8,7 @@ import argparse
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -156,6 +157,10 @@ class Session:
         if self.process and self.process.poll() is None:
             self.probe("close", "Duskline")
             if not self.ended(10):
+                # SIGINT first: faketime's wrapper then removes its semaphore, which a later
+                # wrapper with the same process ID would otherwise find and fail on.
+                self.process.send_signal(signal.SIGINT)
+                time.sleep(0.5)
                 self.process.kill()
                 self.process.wait(10)
         # The next run starts in a quiet prefix: what the end of the session started (Wine's
