@@ -32,10 +32,11 @@ TEST(ScheduleCommand, TimeTextThenTheIndexWithASignPosition) {
     EXPECT_EQ(std::tie(parts.timeText, parts.typeIndex), std::tie(time, index)) << text;
   }
   EXPECT_EQ(ErrorOf([] { ParseScheduleCommand("12:00 99999"); }), kErrOverflow);
-  const std::pair<const char*, const char*> paths[] = {{"C:\\D", "C:\\D\\Vesperon.ini"},
-                                                       {"C:\\", "C:\\Vesperon.ini"},
-                                                       {"/d/", "/d/Vesperon.ini"},
-                                                       {"", "\\Vesperon.ini"}};
+  // clang-format off
+  const std::pair<const char*, const char*> paths[] = {
+      {"C:\\D", "C:\\D\\Vesperon.ini"}, {"C:\\", "C:\\Vesperon.ini"}, {"/d/", "/d/Vesperon.ini"},
+      {"", "\\Vesperon.ini"}};
+  // clang-format on
   for (const auto& [path, file] : paths) EXPECT_EQ(ScheduleFilePath(path), file);
   // The hour from the time text's first two characters, the minute from its last two.
   const std::tuple<const char*, int16_t, int16_t> fields[] = {
@@ -144,7 +145,7 @@ TEST_F(ProgramTest, AMalformedValueIsIgnoredWithOneEntryNamingIt) {
 
 // Written while the program runs, the computer's Code applies at once and is not written into the
 // settings file (the Wine run sees it move the action). Removed, the file's schedule is back and
-// editable, unless the service run locked it.
+// editable.
 TEST_F(ProgramTest, APolicyChangeAppliesAtOnceAndNeverReachesTheFile) {
   fake_.ini.entries[kIni + " [Command] Code"] = "12:00 0";
   Start("", 11, 50, 0);
@@ -158,13 +159,6 @@ TEST_F(ProgramTest, APolicyChangeAppliesAtOnceAndNeverReachesTheFile) {
   EXPECT_EQ(main_.ToolTipText(), "Logoff at 12:00");
   Window().Text("txtTime").LostFocus();
   EXPECT_EQ(fake_.ini.log, Log{kIni + " [Command] Code=12:00 0"});
-  // The service run's lock stays when a policy comes and goes.
-  fake_.policy.Set(kUser, "Code", FakePolicyStore::Text("12:00 0"));  // the file's own schedule
-  EXPECT_EQ(fake_.tray.log.back(), "Tip Logoff at 12:00 (set by your administrator)");
-  bool accepted = false;
-  fake_.service.ServiceStarted(accepted);
-  fake_.policy.Remove(kUser, "Code");
-  EXPECT_FALSE(Window().Text("txtTime").Enabled() || Window().ToggleNamed("chkDay", 0).Enabled());
   // The file's schedule back in force is broken: the error is told and the program runs on.
   ProgramRun broken;
   broken.fake_.ini.entries[kIni + " [Command] Code"] = "12:00 99999";
@@ -174,10 +168,8 @@ TEST_F(ProgramTest, APolicyChangeAppliesAtOnceAndNeverReachesTheFile) {
   EXPECT_EQ(broken.fake_.service.log.back(), "Event 109 1 [6] Overflow");
 }
 
-// NoStop and NoPostpone take the buttons out of the countdown, also of one already open, and
-// out of the message to the console session, whose Cancel then stops nothing.
+// NoStop and NoPostpone take the buttons out of the countdown, also of one already open.
 TEST_F(ProgramTest, NoStopAndNoPostponeTakeTheirButtonsAway) {
-  fake_.service.sessionZero = true;
   Start("12:00 4", 11, 58, 59);
   Window().ClickOn("cmdHide");
   Seconds(2);
@@ -189,17 +181,11 @@ TEST_F(ProgramTest, NoStopAndNoPostponeTakeTheirButtonsAway) {
   EXPECT_FALSE(stop.Visible() || postpone.Visible());
   Window("Attention").ClickOn("cmdPostpone");
   Window("Attention").ClickOn("cmdStop");
-  fake_.service.ConsoleAnswered(kConsoleCancel);
   EXPECT_EQ(main_.ToolTipText(), "Sleep at 12:00");
   Seconds(60);
   EXPECT_EQ(std::ranges::count(fake_.api.log, "SetSuspendState 0 0 0"), 1);
-
   fake_.clock.Sleep((24 * 3600 - 62) * 1000LL);  // the next day's last minute
   Seconds(2);
-  EXPECT_EQ(std::ranges::count(fake_.service.log,
-                               "Message System Information: Sleep will be "
-                               "activated in one minute. 60 OK"),
-            1);
   fake_.policy.Set(kUser, "NoStop", FakePolicyStore::Number(0));
   EXPECT_TRUE(stop.Visible() && !postpone.Visible());
 }
@@ -211,13 +197,12 @@ TEST(PolicyFormat, SchedulesAndDaysAsAnInstallerTakesThem) {
        {"24:00 1", "12:60 1", "12:00 7", "2:30 1", "12:30  1", "12.30 1", "12:30 1 ", " 12:30 1",
         "12:3a 1", "x2:30 1", "1/:30 1", "12:x0 1", "12:30 -1", ""})
     EXPECT_FALSE(IsWellFormedSchedule(bad)) << bad;
+  // clang-format off
   const std::pair<const char*, std::optional<DaySet>> days[] = {
-      {"Mon", 0x01},     {"Mon Tue Wed Thu Fri", 0x1F},
-      {"Sat Sun", 0x60}, {"Mon Tue Wed Thu Fri Sat Sun", kEveryDay},
-      {"Tue Mon", {}},   {"Mon Mon", {}},
-      {"mon", {}},       {"Mon  Tue", {}},
-      {"Mon ", {}},      {" Mon", {}},
-      {"Monday", {}},    {"", {}}};
+      {"Mon", 0x01}, {"Mon Tue Wed Thu Fri", 0x1F}, {"Sat Sun", 0x60},
+      {"Mon Tue Wed Thu Fri Sat Sun", kEveryDay}, {"Tue Mon", {}}, {"Mon Mon", {}}, {"mon", {}},
+      {"Mon  Tue", {}}, {"Mon ", {}}, {" Mon", {}}, {"Monday", {}}, {"", {}}};
+  // clang-format on
   for (const auto& [text, set] : days) EXPECT_EQ(WellFormedDays(text), set) << text;
 }
 

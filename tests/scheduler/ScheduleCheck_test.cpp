@@ -66,34 +66,39 @@ TEST_F(ProgramTest, HiddenInTheTrayItWarnsCountsDownAndShutsDownAtTheSetMinute) 
   EXPECT_EQ(fake_.service.log, (Log{"Accept 2", "Run"})) << "nothing for a console session";
 }
 
-// From session 0 the countdown also goes to the console; its Cancel is the countdown's Stop.
+// From session 0 the countdown also goes to the console; its Cancel is the countdown's Stop,
+// which NoStop takes away.
 TEST(SessionZero, TheConsoleSeesTheCountdownAndIsLoggedOff) {
   const std::string message =
       "Message System Information: Logoff will be activated in one minute. 39 OK Cancel";
   // clang-format off
-  const std::tuple<const char*, int, bool, Log, const char*> cases[] = {
-      {"12:00 0", kConsoleCancel, true, Log{message}, nullptr},
-      {"12:00 0", 32000, true, Log{message, "Logoff"}, nullptr},  // the time-out
-      {"12:00 0", 0, false, Log{message, "Logoff"}, "ExitWindowsEx 4 4294967295"},  // refused
+  const std::tuple<const char*, int, bool, Log, const char*, bool> cases[] = {
+      {"12:00 0", kConsoleCancel, true, Log{message}, nullptr, false},
+      {"12:00 0", 32000, true, Log{message, "Logoff"}, nullptr, false},  // the time-out
+      {"12:00 0", 0, false, Log{message, "Logoff"}, "ExitWindowsEx 4 4294967295", false},  // refused
       {"12:00 1", 1, true, Log{"Message System Information: Shutdown will be activated in one minute. 39 OK Cancel"},
-       "ExitWindowsEx 5 4294967295"}};
+       "ExitWindowsEx 5 4294967295", false},
+      {"12:00 4", kConsoleCancel, true, Log{"Message System Information: Sleep will be activated in one minute. 39 OK"},
+       "SetSuspendState 0 0 0", true}};  // NoStop
   // clang-format on
-  for (const auto& [command, answer, console, log, exit] : cases) {
+  for (const auto& [command, answer, console, log, exit, noStop] : cases) {
     ProgramRun run;
     run.fake_.service.sessionZero = true;
     run.fake_.service.console = console;
+    if (noStop)
+      run.fake_.policy.values[{PolicyScope::User, "NoStop"}] = fakes::FakePolicyStore::Number(1);
     run.Start(command, 11, 59, 20);
     run.Window().Hide();
     run.Seconds(1);
     const bool ends = ProgramRun::Ends([&] {
       if (answer != 0) run.fake_.service.ConsoleAnswered(answer);
     });
-    EXPECT_EQ(ends, answer == kConsoleCancel) << answer;
+    EXPECT_EQ(ends, answer == kConsoleCancel && !noStop) << answer;
     run.fake_.service.log.erase(run.fake_.service.log.begin(), run.fake_.service.log.begin() + 2);
     if (!ends) run.Seconds(39);
     EXPECT_EQ(run.fake_.service.log, log) << answer;
     const std::string last = run.fake_.api.log.back();  // the countdown's SetWindowPos at least
-    EXPECT_EQ(last.starts_with("Exit") ? last : "", exit ? exit : "") << answer;
+    EXPECT_EQ(last.starts_with("SetWindowPos") ? "" : last, exit ? exit : "") << answer;
   }
 }
 
