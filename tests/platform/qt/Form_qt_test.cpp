@@ -61,8 +61,7 @@ TEST(QtForm, RaisesEachEventOnceFromTheUserOrTheProgramAndShieldsTheEventLoop) {
   // resort), Escape (the cancel button), the focus moving on, the close box.
   log.clear();
   form->Show();
-  QWidget* window = main.Window();
-  QApplication::setActiveWindow(window);
+  QApplication::setActiveWindow(main.Window());
   main.Widget("txtTime")->setFocus();
   QTest::keyClick(main.Widget("txtTime"), Qt::Key_1);
   QTest::mouseClick(main.Widget("chkDay", 0), Qt::LeftButton);
@@ -70,7 +69,7 @@ TEST(QtForm, RaisesEachEventOnceFromTheUserOrTheProgramAndShieldsTheEventLoop) {
   QTest::keyClick(main.Widget("txtTime"), Qt::Key_Escape);
   main.Widget("cmbType")->setFocus();
   QApplication::processEvents();
-  window->close();
+  main.Window()->close();
   windows.RaiseSystemResumed();
   EXPECT_EQ(log, (Log{"Change", "day", "Close", "LostFocus", "QueryUnload", "Resumed"}));
   EXPECT_EQ(time.Text(), "22:301");
