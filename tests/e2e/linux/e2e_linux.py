@@ -258,11 +258,11 @@ class System(Journal):
                 record.Set(LOGIND + ".Session", name, value, dbus_interface=PROPS)
         self.policy = DIR + "/policy/policy.ini"
 
-    def write(self, text, mode=0o644, owner=0):
+    def write(self, text, owner=0):
         with open(self.policy + ".new", "w") as f:
             f.write(text)
         os.chown(self.policy + ".new", owner, -1)
-        os.chmod(self.policy + ".new", mode)
+        os.chmod(self.policy + ".new", 0o644)
         os.rename(self.policy + ".new", self.policy)  # as editors and package managers do
 
     def get(self, name):
@@ -531,8 +531,7 @@ def main(scenario, source, system):
         os.makedirs(DIR + "/" + folder)
     PROGRAM = shutil.copy(os.path.abspath(source), DIR + "/bin dir$%x")
     LOG = open(DIR + "/program.log", "wb")
-    display = announced("Xvfb", "-displayfd", "%d", "-screen", "0", "1024x768x24", "-nolisten",
-                        "tcp")
+    display = announced("Xvfb", "-displayfd", "%d", "-screen", "0", "1024x768x24")  # no TCP
     with open(DIR + "/bus.conf", "w") as f:
         f.write('<busconfig><listen>unix:tmpdir=%s</listen><policy context="default">'
                 '<allow user="*"/><allow own="*"/><allow send_destination="*"/>'
