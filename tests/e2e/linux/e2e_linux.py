@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The Linux program end to end: an Xvfb per scenario with trayer as tray host, dbusmock's logind
-and a mock systemd user manager on private buses, libfaketime for the clock.
-Usage: e2e_linux.py SCENARIO PROGRAM; exit code 0 passed."""
+and a mock systemd user manager on private buses, libfaketime for the clock, AT-SPI as a screen
+reader. Usage: e2e_linux.py SCENARIO PROGRAM SYSTEM_PROGRAM; exit code 0 passed."""
 import atexit
 import os
 import re
@@ -13,11 +13,13 @@ import sys
 import sysconfig
 import tempfile
 import time
+from subprocess import DEVNULL
 
 import dbus
 
 MOCK, PROPS = "org.freedesktop.DBus.Mock", "org.freedesktop.DBus.Properties"
 LOGIND, SYSTEMD = "org.freedesktop.login1", "org.freedesktop.systemd1"
+SESSIONS = "/org/freedesktop/login1/session/"  # a session's object: this and its ID
 SCHEDULER = "Duskline.Scheduler1"
 REFUSED = ("org.freedesktop.DBus.Error.AccessDenied", "Operation not permitted by policy")
 UNIT = ("[Unit]\nDescription=Orvanta Duskline\nPartOf=graphical-session.target\nAfter=graphical-"
@@ -27,7 +29,11 @@ INI = "[Command]\r\nCode=22:30 2\r\n"
 DIR = tempfile.mkdtemp(prefix="duskline-e2e-")
 # A mount namespace of the program's own, where it may bind our folders over the system's.
 UNSHARE = ["unshare", "--mount"] + ([] if os.geteuid() == 0 else ["--map-root-user"])
-children, program = [], None  # program: the running one
+# There /etc/duskline is our folder policy/ and /run is our run/.
+ETC_AND_RUN = [*UNSHARE, "sh", "-c", 'mount -t overlay overlay -o "lowerdir=/etc,upperdir=$0/up,'
+               'workdir=$0/work" /etc && mkdir -p /etc/duskline && mount --bind "$0/policy" '
+               '/etc/duskline && mount --bind "$0/run" /run && exec "$@"', DIR]
+children, program = [], None  # every process we start; program: the last started
 
 
 def wait(condition, what, limit=30):
@@ -41,8 +47,8 @@ def wait(condition, what, limit=30):
 
 @atexit.register
 def close():
-    for child in [program, *reversed(children)]:
-        if child and child.poll() is None:
+    for child in reversed(children):
+        if child.poll() is None:
             child.kill()
             child.wait()
     shutil.rmtree(DIR, ignore_errors=True)
@@ -52,21 +58,20 @@ def announced(*command):
     """Starts a daemon that writes a line into a pipe (its number for %d) once ready; the line."""
     read, write = os.pipe()
     children.append(subprocess.Popen([word.replace("%d", str(write)) for word in command],
-                                     pass_fds=(write,), stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.DEVNULL))
+                                     pass_fds=(write,), stdout=DEVNULL, stderr=DEVNULL))
     os.close(write)
     with os.fdopen(read) as answer:  # all of it: Xvfb ends if its newline is lost
         return answer.readline().strip()
 
 
-def mock(bus, name, log, *arguments):
+def mock(bus, name, *arguments):  # its calls logged in DIR/NAME.log
     children.append(subprocess.Popen(["/usr/bin/python3", "-m", "dbusmock", *arguments, "-l",
-                                      log], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+                                      DIR + "/%s.log" % name], stdout=DEVNULL, stderr=DEVNULL))
     wait(lambda: bus.name_has_owner(name), name, 10)
     return bus.get_object(name, "/" + name.replace(".", "/"))
 
 
-def calls(log=DIR + "/logind.log"):
+def calls(log=DIR + "/%s.log" % LOGIND):
     lines = open(log).read().splitlines() if os.path.exists(log) else []
     return [line.split(" ", 1)[1] for line in lines
             if not re.match(r"\S+ (Add|Get |GetAll |Set |emit )", line)]
@@ -82,6 +87,8 @@ def start(*arguments, fake_time=None, env=(), prefix=(), executable=None):
             env.update(FAKETIME_DONT_FAKE_MONOTONIC="1")
     program = subprocess.Popen([*prefix, executable or PROGRAM, *arguments], cwd=DIR, env=env,
                                stdout=LOG, stderr=subprocess.STDOUT)
+    children.append(program)
+    return program
 
 
 def x(*command):
@@ -167,7 +174,7 @@ def service(logind):
     unit = DIR + "/config/systemd/user/duskline.service"
     switch("-install")
     assert not os.path.exists(unit), "installed without a user manager"
-    systemd = mock(dbus.SessionBus(), SYSTEMD, DIR + "/systemd.log", "--session", SYSTEMD,
+    systemd = mock(dbus.SessionBus(), SYSTEMD, "--session", SYSTEMD,
                    "/org/freedesktop/systemd1", SYSTEMD + ".Manager")
     systemd.AddMethods(SYSTEMD + ".Manager", [
         ("EnableUnitFiles", "asbb", "ba(sss)", "ret = (False, [])"),
@@ -179,9 +186,7 @@ def service(logind):
 
     # The journal's socket is ours, bound over /run.
     log = Journal("duskline")
-    started = log.start(env={"INVOCATION_ID": "0" * 32},
-                        prefix=[*UNSHARE, "sh", "-c", 'mount --bind "$0" /run && exec "$@"',
-                                DIR + "/run"])
+    started = log.start(env={"INVOCATION_ID": "0" * 32})
     assert (started["PRIORITY"], started["DUSKLINE_EVENT_ID"]) == ("6", "110"), "not started"
     wait(lambda: not shown("Duskline"), "main window hidden by the service run", 10)
     for sent, text in ((signal.SIGUSR1, "paused"), (signal.SIGUSR2, "continued")):
@@ -191,7 +196,7 @@ def service(logind):
     switch("-uninstall")
     assert not os.path.exists(unit), "the unit file is still there"
     switch("-uninstall")
-    assert calls(DIR + "/systemd.log") == [
+    assert calls(DIR + "/%s.log" % SYSTEMD) == [
         'EnableUnitFiles ["duskline.service"] False True', "Reload",
         'DisableUnitFiles ["duskline.service"] False', "Reload"], "systemd calls"
 
@@ -199,9 +204,8 @@ def service(logind):
 class Journal:
     """Our journal's and service manager's sockets, which the program's mount namespace binds."""
 
-    def __init__(self, identifier):
-        os.makedirs(DIR + "/run/systemd/journal", exist_ok=True)
-        self.identifier = identifier
+    def __init__(self, identifier, executable=None):
+        self.identifier, self.executable = identifier, executable
         self.journal, self.notify = (socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM) for _ in "jn")
         for end, path in ((self.journal, "/run/systemd/journal/socket"), (self.notify, "/notify")):
             end.bind(DIR + path), end.settimeout(20)
@@ -221,42 +225,45 @@ class Journal:
             pass
         return True
 
-    def start(self, fake_time=None, *warnings, env=(), **options):
+    def start(self, fake_time=None, *warnings, env=()):
         """Starts the program under our sockets; the fields of its "Service started" entry."""
-        start(fake_time=fake_time, env={"NOTIFY_SOCKET": DIR + "/notify", **dict(env)}, **options)
+        start(fake_time=fake_time, env={"NOTIFY_SOCKET": DIR + "/notify", **dict(env)},
+              prefix=ETC_AND_RUN, executable=self.executable)
+        self.process = program
         assert [self.entry() for _ in warnings] == list(warnings), "warnings"
         started = self.notified("READY=1") and self.fields()
         assert started["MESSAGE"] == "Service started", "not started: %r" % started["MESSAGE"]
         return started
 
     def stop(self):
-        program.send_signal(signal.SIGTERM)
+        self.process.send_signal(signal.SIGTERM)
         entry = self.notified("STOPPING=1") and self.entry()
         assert entry == "Service stopped", "not stopped: %r" % entry
-        program.wait(10)
+        self.process.wait(10)
 
 
 class System(Journal):
     """The system service as an ordinary process: /etc/duskline a folder of ours, bound in a
-    mount namespace of its own, and our journal and notify sockets; with logind, the sessions."""
+    mount namespace of its own, and our journal and notify sockets; the sessions at logind."""
 
-    def __init__(self, logind=None):
-        super().__init__("duskline-system")
-        if logind:
-            sessions(logind)
+    def __init__(self, logind):
+        super().__init__("duskline-system", SYSTEM)
+        # Two graphical sessions and a text login of this user, and a login screen.
+        for session, kind, klass in (("c1", "x11", "user"), ("c2", "wayland", "user"),
+                                     ("c3", "tty", "user"), ("c4", "x11", "greeter")):
+            if session != "c1":
+                logind.AddSession(session, "seat0", os.getuid(), "user", True, dbus_interface=MOCK)
+            record = dbus.SystemBus().get_object(LOGIND, SESSIONS + session)
+            for name, value in (("Type", kind), ("Class", klass)):
+                record.Set(LOGIND + ".Session", name, value, dbus_interface=PROPS)
         self.policy = DIR + "/policy/policy.ini"
-        for folder in ("policy", "up", "work"):
-            os.makedirs(DIR + "/" + folder, exist_ok=True)
 
-    def write(self, text, mode=0o644, owner=0):
+    def write(self, text, owner=0):
         with open(self.policy + ".new", "w") as f:
             f.write(text)
         os.chown(self.policy + ".new", owner, -1)
-        os.chmod(self.policy + ".new", mode)
+        os.chmod(self.policy + ".new", 0o644)
         os.rename(self.policy + ".new", self.policy)  # as editors and package managers do
-
-    def start(self, fake_time, *warnings):
-        return super().start(fake_time, *warnings, prefix=etc_and_run(), executable=SYSTEM)
 
     def get(self, name):
         return self.request("Get", SCHEDULER, name, interface=PROPS)
@@ -268,24 +275,6 @@ class System(Journal):
             return scheduler.get_dbus_method(method, interface)(*arguments)
         except dbus.exceptions.DBusException as refusal:
             return refusal.get_dbus_message()
-
-
-def etc_and_run():
-    """A mount namespace in which /etc/duskline is our folder policy/ and /run is our run/."""
-    return [*UNSHARE, "sh", "-c", 'mount -t overlay overlay -o "lowerdir=/etc,upperdir=$0/up,'
-            'workdir=$0/work" /etc && mkdir -p /etc/duskline && mount --bind "$0/policy" '
-            '/etc/duskline && mount --bind "$0/run" /run && exec "$@"', DIR]
-
-
-def sessions(logind):
-    """Two graphical sessions and a text login of this user, and a login screen."""
-    for session, kind, klass in (("c1", "x11", "user"), ("c2", "wayland", "user"),
-                                 ("c3", "tty", "user"), ("c4", "x11", "greeter")):
-        if session != "c1":
-            logind.AddSession(session, "seat0", os.getuid(), "user", True, dbus_interface=MOCK)
-        record = dbus.SystemBus().get_object(LOGIND, "/org/freedesktop/login1/session/" + session)
-        for name, value in (("Type", kind), ("Class", klass)):
-            record.Set(LOGIND + ".Session", name, value, dbus_interface=PROPS)
 
 
 def system_actions(logind):
@@ -311,8 +300,8 @@ def system_actions(logind):
 
 
 def system_bus(logind):
-    """The interface: properties and signals; Stop and Postpone only from a graphical session,
-    and Stop never under NoStop (a granted Stop: in follow)."""
+    """The interface: properties and signals; Stop and Postpone only from a graphical session
+    (a granted Stop, and Stop refused under NoStop: in follow)."""
     system = System(logind)
     monitor = subprocess.Popen(["dbus-monitor", "--system", "interface='%s'" % SCHEDULER],
                                stdout=subprocess.PIPE, text=True)
@@ -324,26 +313,20 @@ def system_bus(logind):
     wait(lambda: system.get("Phase") == "warning", "warning", 10)
     for session in ("c3", "c1"):  # the caller at a text login, then at the desktop
         logind.AddMethod(LOGIND + ".Manager", "GetSessionByPID", "u", "o",
-                         'ret = "/org/freedesktop/login1/session/%s"' % session, dbus_interface=MOCK)
+                         'ret = "%s%s"' % (SESSIONS, session), dbus_interface=MOCK)
         if session == "c3":
             assert system.request("Stop").startswith("Only a user at an active graphical")
     assert system.request("Postpone") is None and system.get("NextAction") == "2026-12-07 22:40"
     assert system.entry() == "Postponed from a user's session to 22:40.", "Postpone"
     system.stop()
     assert any("member=WarningBegan" in line for line in monitor.stdout), "no WarningBegan"
-    system.write("[Command]\nCode=22:30 0\n[Policy]\nNoStop=1\n")
-    system.start("22:29:50 x5")
-    assert system.get("NoStop") and system.get("Phase") == "countdown", "countdown"
-    assert system.request("Stop") == "The administrator does not allow this.", "NoStop"
-    assert system.entry().startswith("Logoff at 22:30"), "the action under NoStop"
-    system.stop()
 
 
 def system_policy(logind):
     """Only a file that root alone can change counts, each change applies within seconds, and a
     malformed value is ignored with one entry; the user's program takes the policy over its own
     file and never writes it there."""
-    system = System()
+    system = System(logind)
     system.write("[Command]\nCode=22:30 0\n", owner=65534)
     ignored = "; the policy in it is ignored."
     system.start("12:00:00", "/etc/duskline/policy.ini is not owned by root" + ignored)
@@ -352,22 +335,19 @@ def system_policy(logind):
     assert system.entry().startswith('The policy value /etc/duskline/policy.ini [Command] Days = '
                                      '"Mon Funday" is not days of the week'), "malformed"
     wait(lambda: system.get("Schedule") == "22:30 0", "the new file", 5)
-    os.chmod(system.policy, 0o666)
-    assert system.entry() == "/etc/duskline/policy.ini can be changed by users other than root" \
-        + ignored, "mode"
-    wait(lambda: system.get("Schedule") == "", "ignored file", 5)
-    os.chmod(system.policy, 0o644)
-    assert "[Command] Days" in system.entry(), "a malformed value back is told again"
-    os.chmod(DIR + "/policy", 0o777)
-    assert system.entry() == "/etc/duskline can be changed by users other than root" + ignored
-    os.chmod(DIR + "/policy", 0o755)
-    assert "[Command] Days" in system.entry(), "a malformed value back is told again"
+    for path, mode, name in ((system.policy, 0o644, "/etc/duskline/policy.ini"),
+                             (DIR + "/policy", 0o755, "/etc/duskline")):  # the file, its folder
+        os.chmod(path, mode | 0o022)
+        assert system.entry() == name + " can be changed by users other than root" + ignored
+        wait(lambda: system.get("Schedule") == "", "ignored file", 5)
+        os.chmod(path, mode)
+        assert "[Command] Days" in system.entry(), "a malformed value back is told again"
     with open(system.policy, "a") as f:  # changed in place
         f.write("[Policy]\nNoPostpone=1\n")
     wait(lambda: system.get("NoPostpone") and system.get("Schedule") == "22:30 0", "edit", 5)
     system.stop()
     ini = write_ini()
-    start(fake_time="22:29:57 x5", prefix=etc_and_run())
+    start(fake_time="22:29:57 x5", prefix=ETC_AND_RUN)
     wait(lambda: len(calls()) >= 2, "the policy's log-off")
     assert calls() == ["GetSessionByPID %d" % program.pid, "Terminate"]
     assert open(ini, newline="").read() == INI, "the policy was written into Vesperon.ini"
@@ -376,41 +356,35 @@ def system_policy(logind):
 def follow(logind):
     """A user's program following the service: it finds the service again after a restart and
     shows the countdown when told of it; its countdown's Stop reaches the service and nothing
-    happens; under NoStop the countdown has no Stop and the sessions end."""
-    global program
+    happens; under NoStop neither the countdown nor the bus has a Stop and the sessions end."""
     system = System(logind)
     system.write("[Command]\nCode=23:30 0\n")
     system.start("22:29:50")
-    children.append(service := program)
-    start(fake_time="22:29:50", env={"DUSKLINE_FOLLOW": "1"}, prefix=etc_and_run())
-    children.append(follower := program)
+    follower = start(fake_time="22:29:50", env={"DUSKLINE_FOLLOW": "1"}, prefix=ETC_AND_RUN)
     in_tray()
-    program = service
     system.stop()
     system.start("22:29:50")  # restarted
-    children.append(service := program)
     system.write("[Command]\nCode=22:30 0\n")  # the countdown now: the service tells it
-    program = follower
     window("System Information")
     follower.kill()
-    program = service
     system.stop()
     for no_stop in (False, True):
         system.write("[Command]\nCode=22:30 0\n" + "[Policy]\nNoStop=1\n" * no_stop)
         done = len(calls())
         system.start("22:29:50 x4")
-        children.append(service := program)
-        start(fake_time="22:29:50", env={"DUSKLINE_FOLLOW": "1"}, prefix=etc_and_run())
+        if no_stop:  # at once, while the countdown runs
+            assert system.get("NoStop") and system.get("Phase") == "countdown", "countdown"
+            assert system.request("Stop") == "The administrator does not allow this.", "NoStop"
+        user = start(fake_time="22:29:50", env={"DUSKLINE_FOLLOW": "1"}, prefix=ETC_AND_RUN)
         click(window("System Information"), 4680, 1612, 1807)  # Stop, where it is shown
         assert system.entry() == ("Logoff at 22:30: 2 graphical sessions ended" if no_stop else
                                   "Stopped from a user's session: nothing happens at 22:30.")
         if not no_stop:
-            program.wait(10)  # Stop ends the program, as ever
+            user.wait(10)  # Stop ends the program, as ever
             time.sleep(12)  # past the set minute
         ended = [c for c in calls()[done:] if "Terminate" in c]
         assert ended == ['TerminateSession "c1"', 'TerminateSession "c2"'] * no_stop, "ended"
-        program.kill()
-        program = service
+        user.kill()
         system.stop()
 
 
@@ -421,15 +395,18 @@ def terminations(limit, count=1, call="Terminate"):
     return time.time()
 
 
-def in_two_minutes(logind):
-    # "In 0:02": the countdown in the last minute, the log-off two minutes after the start.
+def in_two_minutes(logind, call="Terminate", arguments=("in", "0:02", "0"), hide=True):
+    # "In 0:02" (or the arguments): the countdown in the last minute, the log-off (or the call)
+    # two minutes after the start.
     started = time.time()
-    start("in", "0:02", "0")
-    click(window("Duskline"), 3255, 2587, 3727)  # Hide
+    start(*arguments)
+    if hide:
+        click(window("Duskline"), 3255, 2587, 3727)  # Hide
     wait(lambda: shown("System Information"), "countdown", 130)
     assert time.time() - started >= 55, "the countdown came before the last minute"
-    took = terminations(90) - started
-    assert 115 <= took <= 135, "the log-off came %d s after the start" % took
+    assert call not in calls(), "the action came before the countdown"
+    took = terminations(90, 1, call) - started
+    assert 115 <= took <= 135, "%s came %d s after the start" % (call, took)
 
 
 def idle_with_and_without_input(logind):
@@ -451,24 +428,16 @@ def idle_after_quiet(logind):
     # "Idle 0:02" started after ten quiet minutes (the desktop's screen saver's word): the
     # countdown in the last of the two minutes from the start, over the window, then the lock.
     saver = "org.freedesktop.ScreenSaver"
-    mock(dbus.SessionBus(), saver, DIR + "/saver.log", "--session", saver,
-         "/" + saver.replace(".", "/"), saver).AddMethod(
-        "", "GetSessionIdleTime", "", "u", "ret = 600000", dbus_interface=MOCK)
-    started = time.time()
-    start("idle", "0:02", "6")
-    wait(lambda: shown("System Information"), "countdown", 130)
-    assert time.time() - started >= 55, "the countdown came before the last minute"
-    assert 'LockSession "c1"' not in calls(DIR + "/logind.log"), "the lock came first"
-    took = terminations(90, 1, 'LockSession "c1"') - started
-    assert 115 <= took <= 135, "the lock came %d s after the start" % took
+    mock(dbus.SessionBus(), saver, "--session", saver, "/" + saver.replace(".", "/"),
+         saver).AddMethod("", "GetSessionIdleTime", "", "u", "ret = 600000", dbus_interface=MOCK)
+    in_two_minutes(logind, 'LockSession "c1"', ("idle", "0:02", "6"), hide=False)
 
 
 def program_ends(logind):
     # After a program: its end brings the countdown, and a minute later the log-off.
     # A name of its own: every instance counts, and other sleeps may run on this machine.
     shutil.copy(shutil.which("sleep"), DIR + "/duskline-watched")
-    watched = subprocess.Popen([DIR + "/duskline-watched", "1000"])
-    children.append(watched)
+    watched = start("1000", executable=DIR + "/duskline-watched")
     start("after", "duskline-watched", "0")
     window("Duskline")
     time.sleep(3)
@@ -479,15 +448,87 @@ def program_ends(logind):
     assert 55 <= took <= 75, "the log-off came %d s after the end" % took
 
 
-def main(scenario, source, system=None):
+def accessibility(logind):
+    """As a screen reader meets the program, through AT-SPI on the run's session bus: controls
+    named by their labels, the countdown an alert heard as it appears and with 30 and 10 s left;
+    then every name under the pseudo-language (the catalog's, bracketed) and in German."""
+    # In a group of its own: its bus and registry go with it, and hold no output of ours open.
+    launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+                                env=ENV, start_new_session=True, stdout=DEVNULL, stderr=DEVNULL)
+    atexit.register(os.killpg, launcher.pid, signal.SIGKILL)
+    import gi
+    gi.require_version("Atspi", "2.0")
+    from gi.repository import Atspi, GLib
+    write_ini()
+    heard = []
+
+    def under(node):
+        return [node.get_child_at_index(i) for i in range(node.get_child_count())]
+
+    def named(node, keep):  # the role and name of each node under it that keep takes
+        for child in under(node):
+            if keep(child):
+                yield child.get_role_name(), child.get_name()
+            yield from named(child, keep)
+
+    def application():
+        return wait(lambda: next((a for a in under(Atspi.get_desktop(0))
+                                  if a and a.get_name() == "duskline"), None), "AT-SPI")
+
+    def hear(event):
+        try:  # the alert's events; other sources may be gone by now
+            if event.source.get_role_name() == "alert":
+                heard.append(event.source.get_description() if "description" in event.type
+                             else "shown" if event.detail1 else "hidden")
+        except GLib.Error:
+            pass
+
+    def listen():
+        while GLib.MainContext.default().iteration(False):
+            pass
+        return len(heard) >= 5
+
+    listener = Atspi.EventListener.new(hear)
+    listener.register("object:state-changed:showing")
+    listener.register("object:property-change:accessible-description")
+    start(fake_time="22:28:52", env={"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"})
+    main = window("Duskline")
+    focusable = list(named(application(),
+                           lambda node: node.get_state_set().contains(Atspi.StateType.FOCUSABLE)))
+    assert len(focusable) >= 15 and all(name for _, name in focusable), "unnamed: %r" % focusable
+    assert ("text", "Shutdown at") in focusable and ("combo box", "When") in focusable, focusable
+    click(main, 3255, 2587, 3727)  # Hide
+    wait(listen, "the countdown's last announcement", 90)
+    said = "Power Off will be activated in %s."
+    assert heard == ["shown", said % "one Minute", said % "30 seconds", "hidden",
+                     said % "10 seconds"], heard
+    for language in ("qps", "de"):
+        program.kill()
+        program.wait()
+        start(fake_time="22:29:40", env={"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
+                                          "LANG": "en_US.UTF-8", "LANGUAGE": language})
+        click(window("Duskline"), 3255, 2587, 3727)  # Hide
+        app = application()  # every name in it, once the countdown's are there too
+        wait(lambda: len(list(named(app, Atspi.Accessible.get_name))) > 24, "the countdown", 20)
+        said = set(named(app, Atspi.Accessible.get_name))
+        if language == "qps":
+            assert all(name[0] == "[" or name == "Duskline" for _, name in said), said
+        else:
+            assert {("text", "Uhrzeit"), ("combo box", "Wann"), ("push button", "Verbergen"),
+                    ("label", "Ausschalten"), ("push button", "Stopp"),
+                    ("label", "Ausschalten um 22:30")} <= said, said
+
+
+def main(scenario, source, system):
     global ENV, LOG, PROGRAM, SYSTEM
     SYSTEM = system
-    # Portable use: a folder of the program's own, whose name needs quoting in a unit.
-    os.makedirs(DIR + "/bin dir$%x")
+    # Portable use: a folder of the program's own, whose name needs quoting in a unit; the
+    # folders that ETC_AND_RUN binds.
+    for folder in ("bin dir$%x", "policy", "up", "work", "run/systemd/journal"):
+        os.makedirs(DIR + "/" + folder)
     PROGRAM = shutil.copy(os.path.abspath(source), DIR + "/bin dir$%x")
     LOG = open(DIR + "/program.log", "wb")
-    display = announced("Xvfb", "-displayfd", "%d", "-screen", "0", "1024x768x24", "-nolisten",
-                        "tcp")
+    display = announced("Xvfb", "-displayfd", "%d", "-screen", "0", "1024x768x24")  # no TCP
     with open(DIR + "/bus.conf", "w") as f:
         f.write('<busconfig><listen>unix:tmpdir=%s</listen><policy context="default">'
                 '<allow user="*"/><allow own="*"/><allow send_destination="*"/>'
@@ -495,27 +536,20 @@ def main(scenario, source, system=None):
     for bus in ("SYSTEM", "SESSION"):  # dbus-python takes the addresses from os.environ
         os.environ["DBUS_%s_BUS_ADDRESS" % bus] = announced(
             "dbus-daemon", "--nofork", "--print-address=%d", "--config-file=%s/bus.conf" % DIR)
-    for key in ("NOTIFY_SOCKET", "INVOCATION_ID"):
+    # No service manager's variables; in the C locale gettext ignores LANGUAGE: a run is in
+    # English unless it sets LANG.
+    for key in ("NOTIFY_SOCKET", "INVOCATION_ID", "LC_ALL", "LC_MESSAGES"):
         os.environ.pop(key, None)
-    # In the C locale gettext ignores LANGUAGE: every run but the languages' is English.
-    os.environ.pop("LC_ALL", None)
-    os.environ.pop("LC_MESSAGES", None)
     ENV = dict(os.environ, DISPLAY=":" + display, XDG_RUNTIME_DIR=DIR, HOME=DIR,
                XDG_CONFIG_HOME=DIR + "/config", QT_QPA_PLATFORM="xcb", LANG="C", LANGUAGE="de")
-    children.append(subprocess.Popen(["trayer", "--edge", "top"], env=ENV,
-                                     stderr=subprocess.DEVNULL))
-    logind = mock(dbus.SystemBus(), LOGIND, DIR + "/logind.log", "--system", "--template",
-                  "logind")
+    children.append(subprocess.Popen(["trayer", "--edge", "top"], env=ENV, stderr=DEVNULL))
+    logind = mock(dbus.SystemBus(), LOGIND, "--system", "--template", "logind")
     logind.AddSession("c1", "seat0", os.getuid(), "user", True, dbus_interface=MOCK)
     logind.AddMethods(LOGIND + ".Manager", [
-        ("GetSessionByPID", "u", "o", 'ret = "/org/freedesktop/login1/session/c1"'),
+        ("GetSessionByPID", "u", "o", 'ret = "%sc1"' % SESSIONS),
         ("Halt", "b", "", "")], dbus_interface=MOCK)
     try:
-        scenarios = {f.__name__: f for f in (startup_and_stop, actions, service, system_actions,
-                                             system_bus, system_policy, follow, in_two_minutes,
-                                             idle_with_and_without_input, idle_after_quiet,
-                                             program_ends)}
-        (scenario if callable(scenario) else scenarios[scenario])(logind)
+        globals()[scenario](logind)  # one of the functions above
     except (AssertionError, OSError, subprocess.TimeoutExpired) as failure:
         print("FAILED: %r\nthe program's output:\n%s" % (failure, open(LOG.name).read()))
         return 1

@@ -1,16 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "platform/qt/App_qt.h"
 
 namespace duskline::qt {
 namespace {
 
 TEST(SettingsFolder, BesideTheProgramOnlyWhenThereAndWritableElseTheUsersConfiguration) {
-  struct Case {
-    SettingsPlace place;
-    const char* folder;
-  };
-  const Case cases[] = {
+  const std::pair<SettingsPlace, const char*> cases[] = {
       {{"/opt/d", "/x/cfg", "/home/u", true, true}, "/opt/d/"},
       {{"/opt/d", "/x/cfg", "/home/u", true, false}, "/x/cfg/duskline/"},
       {{"/opt/d", "/x/cfg", "/home/u", false, true}, "/x/cfg/duskline/"},
@@ -18,7 +16,7 @@ TEST(SettingsFolder, BesideTheProgramOnlyWhenThereAndWritableElseTheUsersConfigu
       {{"/opt/d", "cfg", "/home/u", false, false}, "/home/u/.config/duskline/"},  // relative
       {{"/opt/d", "", "", false, false}, "/opt/d/"},
   };
-  for (const Case& c : cases) EXPECT_EQ(SettingsFolder(c.place), c.folder) << c.folder;
+  for (const auto& [place, folder] : cases) EXPECT_EQ(SettingsFolder(place), folder) << folder;
 }
 
 TEST(JoinArguments, WhatFollowsTheProgramsNameWithSingleBlanks) {
