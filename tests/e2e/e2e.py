@@ -30,11 +30,9 @@ ENGLISH = ["&About", "&Hide", "&Close", "Shutdown Type", "Shutdown", "Shutdown a
 
 def runs_32bit_code():
     """Whether Wine's 32-bit loader runs here: installed, on a kernel that runs 32-bit code."""
-    try:
-        return subprocess.run(["/usr/lib/wine/wine", "--version"],
-                              capture_output=True).returncode == 0
-    except OSError:
-        return False
+    loader = "/usr/lib/wine/wine"
+    return os.access(loader, os.X_OK) and subprocess.run([loader, "--version"],
+                                                         capture_output=True).returncode == 0
 
 
 # The wine command prefers the 32-bit loader and fails with it where it cannot run.
@@ -62,28 +60,27 @@ def wine(*command, log=None, **env):
         return code if log else (code, output.read().decode("utf-8", "replace"))
 
 
-def registry(key, value):
-    """The data of a registry value, or None when it is not there."""
-    code, text = wine(WINE, "reg", "query", key, "/v", value)
-    found = re.search(re.escape(value) + r"\s+REG_\w+\s+(.*?)\s*$", text, re.MULTILINE)
-    return found.group(1) if code == 0 and found else None
+def registered():
+    """Whether the service is registered: reg query fails where its key has no image path."""
+    return wine(WINE, "reg", "query", SERVICE_KEY, "/v", "ImagePath")[0] == 0
 
 
 class Session:
     """One run of the program in a folder of its own, with its INI file."""
 
-    def __init__(self, args, name, ini=None):
+    def __init__(self, args, name):
         self.args, self.folder, self.process = args, os.path.join(args.work, name), None
         shutil.rmtree(self.folder, ignore_errors=True)
         os.makedirs(self.folder)
         self.program = shutil.copy(args.program, self.folder)
         self.log = os.path.join(self.folder, "wine.log")
         self.ini_path = os.path.join(self.folder, "Vesperon.ini")
-        if ini:
-            with open(self.ini_path, "w", newline="") as f:
-                f.write(ini)
 
-    def ini(self):
+    def ini(self, text=None):
+        """The INI file's text, or None when there is none; given a text, writes it first."""
+        if text:
+            with open(self.ini_path, "w", newline="") as f:
+                f.write(text)
         return open(self.ini_path, newline="").read() if os.path.exists(self.ini_path) else None
 
     def start(self, *arguments, fake_time=None, relay=False, channels="-all", hide=False,
@@ -108,14 +105,16 @@ class Session:
         return wine(WINE_RUN, self.args.probe, *words)
 
     def windows(self):
-        """Our windows by caption: visible, topmost, the texts of their controls, the selection."""
+        """Our windows by caption: visible, topmost, handle, the controls' texts, the selection."""
         windows, current = {}, None
         for line in self.probe("list")[1].splitlines():
-            top = re.match(r'window class=\S+ caption="(.*)" visible=(\d) topmost=(\d)', line)
+            top = re.match(r'window class=\S+ caption="(.*)" visible=(\d) topmost=(\d) '
+                           r'handle=(\w+)', line)
             child = re.match(r'  control text="(.*)"(?: selected=(-?\d+))?$', line)
             if top:
                 current = windows.setdefault(top.group(1), {
-                    "visible": top.group(2) == "1", "topmost": top.group(3) == "1", "texts": []})
+                    "visible": top.group(2) == "1", "topmost": top.group(3) == "1",
+                    "handle": int(top.group(4), 16), "texts": []})
             elif child and current is not None:
                 current["texts"].append(child.group(1))
                 if child.group(2) is not None:  # the action's list comes before the trigger's
@@ -150,9 +149,6 @@ class Session:
     def calls(self, function):
         return [values for name, values in self.relayed() if name == function]
 
-    def exit_calls(self):
-        return [tuple(values) for values in self.calls("ExitWindowsEx")]
-
     def close(self):
         if self.process and self.process.poll() is None:
             self.probe("close", "Duskline")
@@ -168,29 +164,21 @@ class Session:
         subprocess.run(["wineserver", "-w"], timeout=120)
 
 
-def expect_schedule(main, time_text, index, item):
-    for text in (time_text, item):  # the set minute's field, the action's list
-        check(text in main["texts"], "text %r not in %r" % (text, main["texts"]))
-    check(main.get("selected") == index, "selected %r, expected %d" % (main.get("selected"), index))
-
-
-def startup_from_ini(session, arguments=()):
-    """The schedule from the file, or from the command line and not stored; Close ends the run."""
-    ini = session.ini()
-    session.start(*arguments)
-    main = session.wait_for("Duskline", 60)["Duskline"]
-    check(main["texts"] == ENGLISH, "texts %r" % main["texts"])
-    expect_schedule(main, "07:30", 1, "Shutdown")
-    if arguments:
-        session.probe("close", "Duskline")
-    else:
-        session.click("&Close")
-    check(session.ended(20), "the program did not end after it was closed")
-    check(session.ini() == ini, "start-up changed the INI file")
-
-
-def startup_from_arguments(session):
-    startup_from_ini(session, ("07:30", "1"))
+def startup(session):
+    """The schedule from the command line, not stored, then from the file; closing the window
+    ends the run (from the file by its Close button) and leaves the file as it was."""
+    for arguments, text in ((("07:30", "1"), None), ((), "[Command]\r\nCode=07:30 1\r\n")):
+        ini = session.ini(text)
+        session.start(*arguments)
+        main = session.wait_for("Duskline", 60)["Duskline"]
+        # The English texts, the set minute's and the action's among them; the action selected.
+        check(main["texts"] == ENGLISH and main.get("selected") == 1, "main window %r" % main)
+        if arguments:
+            session.probe("close", "Duskline")
+        else:
+            session.click("&Close")
+        check(session.ended(20), "the program did not end after it was closed")
+        check(session.ini() == ini, "start-up changed the INI file")
 
 
 def set_time(session, fake_schedule, fake_start, ahead):
@@ -199,16 +187,6 @@ def set_time(session, fake_schedule, fake_start, ahead):
     if session.args.real_clock:
         return time.strftime("%H:%M", time.localtime(time.time() + ahead)), None
     return fake_schedule, "2026-01-01 " + fake_start
-
-
-def hide_until_countdown(session):
-    """Starts with power-off set for the minute after the next; hides; returns the set minute
-    and the countdown window once it shows."""
-    schedule, fake_time = set_time(session, "12:00", "11:59:10", 120)
-    session.start(schedule, "2", fake_time=fake_time, relay=True, hide=True)
-    windows = session.wait_for("System Information", 150)
-    check(not windows["Duskline"]["visible"], "the main window is still shown")
-    return schedule, windows["System Information"]
 
 
 def wait_for_call(session, function, limit, count=1):
@@ -222,36 +200,11 @@ def wait_for_call(session, function, limit, count=1):
         time.sleep(1)
 
 
-def countdown_and_action(session):
-    schedule, attention = hide_until_countdown(session)
-    check(attention["topmost"], "the countdown window is not topmost")
-    for text in ("Power Off", "Stop", "&Postpone"):
-        check(text in attention["texts"], "no %r in %r" % (text, attention["texts"]))
-    wait_for_call(session, "ExitWindowsEx", 90)
-    calls = session.exit_calls()
-    check(calls == [(12, 0xFFFFFFFF)], "ExitWindowsEx calls %r, expected power off, forced" % calls)
-    # The alert when it appears, and (Wine has no notifications) with 30 and 10 s left, if the
-    # count got that far: never each second.
-    alerts = [a[2:] for name, a in session.relayed() if name == "NotifyWinEvent" and a[0] == 2]
-    check(1 <= len(alerts) <= 3 and set(map(tuple, alerts)) == {(0xFFFFFFFC, 0)},
-          "alert events %r" % alerts)
-    check("Code=%s 2" % schedule in (session.ini() or ""), "the last minute did not save")
-
-
-ACTIONS = {"restart_action": (3, "ExitWindowsEx", [6, 0xFFFFFFFF], True, False),
-           "sleep_action": (4, "SetSuspendState", [0, 0, 0], True, True),
-           "lock_action": (6, "LockWorkStation", [], False, True)}
-
-
-def action_at_set_minute(session, index, function, arguments, privileged, outlives):
-    """Starts with the action (index) set for the coming minute, the window shown, and waits for
-    its call in the relay trace: its arguments, the privilege step before it or not, and for
-    the actions the program outlives, one call and the program still there."""
-    # On the real clock the set minute begins within a minute and lasts one: time enough for
-    # Wine to start.
-    schedule, fake_time = set_time(session, "12:00", "11:59:56", 60)
-    session.start(schedule, str(index), fake_time=fake_time, relay=True)
-    wait_for_call(session, function, 150)
+def expect_action(session, function, arguments, privileged, outlives, limit=90):
+    """Waits for the action's call in the relay trace and returns the time it came; checks that
+    it came once with its arguments, after the privilege step or not, and, for the actions the
+    program outlives, that the program is still there 3 s later."""
+    came = wait_for_call(session, function, limit)
     if outlives:
         time.sleep(3)
         check(session.process.poll() is None, "the program ended after " + function)
@@ -260,6 +213,27 @@ def action_at_set_minute(session, index, function, arguments, privileged, outliv
           "%s calls in %r, expected once with %r" % (function, session.relayed(), arguments))
     check(privileged == ("AdjustTokenPrivileges" in names[:names.index(function)]),
           "privilege step before %s: %r" % (function, names))
+    return came
+
+
+def countdown_and_action(session):
+    # Power off set for the minute after the next, the main window hidden.
+    schedule, fake_time = set_time(session, "12:00", "11:59:10", 120)
+    session.start(schedule, "2", fake_time=fake_time, relay=True, hide=True)
+    windows = session.wait_for("System Information", 150)
+    attention = windows["System Information"]
+    check(not windows["Duskline"]["visible"], "the main window is still shown")
+    check(attention["topmost"], "the countdown window is not topmost")
+    for text in ("Power Off", "Stop", "&Postpone"):
+        check(text in attention["texts"], "no %r in %r" % (text, attention["texts"]))
+    expect_action(session, "ExitWindowsEx", [12, 0xFFFFFFFF], True, False)
+    # The countdown's alert when it appears, and (Wine has no notifications) with 30 and 10 s
+    # left, if the count got that far: never each second.
+    alerts = [a[1:] for name, a in session.relayed() if name == "NotifyWinEvent" and a[0] == 2]
+    check(1 <= len(alerts) <= 3 and
+          set(map(tuple, alerts)) == {(attention["handle"], 0xFFFFFFFC, 0)},
+          "alert events %r, countdown %x" % (alerts, attention["handle"]))
+    check("Code=%s 2" % schedule in (session.ini() or ""), "the last minute did not save")
 
 
 def german(session):
@@ -282,24 +256,27 @@ def german(session):
 
 
 def policy_while_running(session):
-    """The computer's policy, written while the program runs, moves the action to its minute and
-    takes Stop out of the countdown; the settings file stays as it was, byte for byte."""
-    key, before = r"HKLM\Software\Policies\Orvanta\Duskline", session.ini()
+    """The computer's policy, written while the program runs, moves the action (sleep) to its
+    minute and takes Stop out of the countdown; the settings file stays as it was, byte for
+    byte."""
+    key = r"HKLM\Software\Policies\Orvanta\Duskline"
+    before = session.ini("[Command]\r\nCode=12:30 2\r\n")
     policy_time, fake_time = set_time(session, "11:59", "11:57:25", 150)
     session.start(fake_time=fake_time, relay=True)
     try:
         session.wait_for("Duskline", 60)
-        for value, kind, data in (("Code", "REG_SZ", policy_time + " 1"),
+        for value, kind, data in (("Code", "REG_SZ", policy_time + " 4"),
                                   ("NoStop", "REG_DWORD", "1")):
             check(wine(WINE, "reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f")[0] == 0,
                   "reg add " + value)
         time.sleep(3)
-        expect_schedule(session.windows()["Duskline"], policy_time, 1, "Shutdown")
+        main = session.windows()["Duskline"]  # the set minute's field and the action's list
+        check({policy_time, "Sleep"} <= set(main["texts"]) and main.get("selected") == 4,
+              "main window %r" % main)
         session.click("&Hide")
         attention = session.wait_for("System Information", 150)["System Information"]
         check("Stop" not in attention["texts"], "Stop under NoStop: %r" % attention["texts"])
-        wait_for_call(session, "ExitWindowsEx", 90)
-        check(session.exit_calls() == [(5, 0xFFFFFFFF)], "calls %r" % session.exit_calls())
+        expect_action(session, "SetSuspendState", [0, 0, 0], True, True)
         check(session.ini() == before, "Vesperon.ini changed")
     finally:
         wine(WINE, "reg", "delete", key.rsplit("\\", 1)[0], "/f")  # Orvanta, made by reg add
@@ -320,7 +297,7 @@ def install_run_uninstall(session):
     # an ordinary user's: it refuses. Wine cannot keep another access list, so the service is
     # registered with Wine's sc instead.
     run_switch(session, "-install", "Orvanta Duskline konnte nicht installiert werden.")
-    check(registry(SERVICE_KEY, "ImagePath") is None, "registered although refused")
+    check(not registered(), "registered although refused")
     image = '"%s"' % wine(WINE, "winepath.exe", "-w", session.program)[1].strip()
     check(wine(WINE, "sc", "create", "Orvanta Vesperon", "binpath=", image, "type=", "own",
                "type=", "interact", "displayname=", "Orvanta Duskline")[0] == 0, "sc create")
@@ -337,18 +314,18 @@ def install_run_uninstall(session):
     check(driven == 0 and entries == ["started", "paused", "continued", "stopped"],
           "event-log entries %r" % entries)
     run_switch(session, "-uninstall", "Orvanta Duskline erfolgreich deinstalliert.")
-    check(registry(SERVICE_KEY, "ImagePath") is None, "the service is still registered")
+    check(not registered(), "the service is still registered")
     run_switch(session, "-uninstall", "Orvanta Duskline konnte nicht deinstalliert werden.")
 
 
 def in_two_minutes(session):
-    # "In 0:02" from the command line: the countdown in its last minute, the action two
+    # "In 0:02" from the command line, to lock: the countdown in its last minute, the action two
     # minutes after the start, nothing stored.
     started = time.time()
     session.start("in", "0:02", "6", relay=True, hide=True)
     session.wait_for("System Information", 150)
     check(time.time() - started >= 55, "the countdown came before the last minute")
-    took = wait_for_call(session, "LockWorkStation", 90) - started
+    took = expect_action(session, "LockWorkStation", [], False, True) - started
     check(115 <= took <= 135, "the action came %d s after the start" % took)
     check(session.ini() is None, "the command line's trigger was stored")
 
@@ -393,24 +370,21 @@ def idle_with_and_without_input(session):
 
 
 def program_ends(session):
-    # After notepad.exe: its end brings the countdown for a minute, then the action.
+    # After notepad.exe, to restart: its end brings the countdown for a minute, then the action.
     editor = notepad()
-    session.start("after", "notepad.exe", "6", relay=True)
+    session.start("after", "notepad.exe", "3", relay=True)
     session.wait_for("Duskline", 60)
     time.sleep(5)
     editor.terminate()
     ended = time.time()
     session.wait_for("System Information", 30)
-    took = wait_for_call(session, "LockWorkStation", 90) - ended
+    took = expect_action(session, "ExitWindowsEx", [6, 0xFFFFFFFF], True, False) - ended
     check(50 <= took <= 75, "the action came %d s after the end" % took)
 
 
-SCENARIOS = {f.__name__: f for f in (startup_from_ini, startup_from_arguments,
-                                     countdown_and_action,
-                                     install_run_uninstall, policy_while_running, in_two_minutes,
+SCENARIOS = {f.__name__: f for f in (startup, countdown_and_action, install_run_uninstall,
+                                     policy_while_running, in_two_minutes,
                                      idle_with_and_without_input, program_ends, german)}
-SCENARIOS.update({name: lambda session, row=row: action_at_set_minute(session, *row)
-                  for name, row in ACTIONS.items()})
 
 
 def main():
@@ -423,17 +397,13 @@ def main():
         parser.add_argument(name, required=True, type=os.path.abspath)
     parser.add_argument("--real-clock", action="store_true")
     args = parser.parse_args()
-    header = open(args.program, "rb").read(4096)
-    pe = int.from_bytes(header[60:64], "little")
-    if header[pe + 4:pe + 6] != b"\x64\x86" and not runs_32bit_code():
+    os.environ.update(WINEPREFIX=args.prefix, WINEDLLOVERRIDES="mscoree,mshtml=", LANG="C")
+    os.environ.pop("LC_ALL", None)
+    session = Session(args, args.scenario)
+    if session.probe("list")[0] == 77:  # wine-run: 32-bit programs cannot run here
         print("not run: this machine's kernel cannot run 32-bit code, so Wine cannot run the "
               "32-bit program")
         return 77
-    os.environ.update(WINEPREFIX=args.prefix, WINEDLLOVERRIDES="mscoree,mshtml=", LANG="C")
-    os.environ.pop("LC_ALL", None)
-    inis = {"startup_from_ini": "[Command]\r\nCode=07:30 1\r\n",
-            "policy_while_running": "[Command]\r\nCode=12:30 2\r\n"}
-    session = Session(args, args.scenario, inis.get(args.scenario))
     try:
         SCENARIOS[args.scenario](session)
     except Failed as failure:
@@ -441,8 +411,7 @@ def main():
         return 1
     finally:
         session.close()
-        if registry(SERVICE_KEY, "ImagePath") is not None:
-            wine(WINE, "sc", "delete", "Orvanta Vesperon")
+        wine(WINE, "sc", "delete", "Orvanta Vesperon")  # if a failed run left it registered
     print("passed: " + args.scenario)
     return 0
 

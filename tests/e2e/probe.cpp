@@ -8,8 +8,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -20,14 +18,6 @@ std::string Utf8(const std::wstring& text) {
   out.resize(static_cast<size_t>(
       WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(),
                           static_cast<int>(out.size()), nullptr, nullptr)));
-  return out;
-}
-
-std::wstring Wide(const char* text) {
-  std::wstring out(std::strlen(text) + 1, L'\0');
-  const int size =
-      MultiByteToWideChar(CP_UTF8, 0, text, -1, out.data(), static_cast<int>(out.size()));
-  out.resize(size > 0 ? static_cast<size_t>(size - 1) : 0);
   return out;
 }
 
@@ -70,11 +60,13 @@ int List() {
   for (HWND window : Windows()) {
     RECT rect{};
     GetWindowRect(window, &rect);
-    std::printf("window class=%s caption=\"%s\" visible=%d topmost=%d rect=%ld,%ld,%ld,%ld\n",
-                Utf8(ClassOf(window)).c_str(), Utf8(TextOf(window)).c_str(),
-                IsWindowVisible(window) ? 1 : 0,
-                (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0, rect.left,
-                rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    std::printf(
+        "window class=%s caption=\"%s\" visible=%d topmost=%d handle=%llx rect=%ld,%ld,%ld,%ld\n",
+        Utf8(ClassOf(window)).c_str(), Utf8(TextOf(window)).c_str(),
+        IsWindowVisible(window) ? 1 : 0,
+        (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0,
+        static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)), rect.left, rect.top,
+        rect.right - rect.left, rect.bottom - rect.top);
     for (HWND child : Windows(window)) {
       // A control the program hid is not there for the user.
       if ((GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE) == 0) continue;
@@ -139,13 +131,14 @@ int DriveService() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  const std::string command = argc > 1 ? argv[1] : "";
-  if (command == "list") return List();
-  if (command == "service") return DriveService();
-  if (command == "click" && argc > 2) return Post(Wide(argv[2]), true);
-  if (command == "close" && argc > 2) return Post(Wide(argv[2]), false);
-  if (command == "wait" && argc > 3) return Wait(Wide(argv[2]), std::atoi(argv[3]));
+// wmain (linked with -municode): the arguments as Wine hands them over, in UTF-16.
+int wmain(int argc, wchar_t** argv) {
+  const std::wstring command = argc > 1 ? argv[1] : L"";
+  if (command == L"list") return List();
+  if (command == L"service") return DriveService();
+  if (command == L"click" && argc > 2) return Post(argv[2], true);
+  if (command == L"close" && argc > 2) return Post(argv[2], false);
+  if (command == L"wait" && argc > 3) return Wait(argv[2], std::stoi(argv[3]));
   std::fprintf(stderr,
                "usage: probe list | click TEXT | close CAPTION | wait CAPTION SECONDS |"
                " service\n");

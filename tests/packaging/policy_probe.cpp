@@ -25,9 +25,8 @@ int main(int argc, char** argv) {
   const Policy policy = reader.Read();
   if (policy.code) std::printf("Code %s %s\n", scope(policy.code), policy.code->value.c_str());
   if (policy.days) std::printf("Days %s %d\n", scope(policy.days), policy.days->value);
-  if (policy.trigger) {
+  if (policy.trigger)
     std::printf("Trigger %s %s\n", scope(policy.trigger),
                 StoredTrigger(policy.trigger->value).c_str());
-  }
   std::printf("NoStop %d\nNoPostpone %d\n", policy.noStop, policy.noPostpone);
 }

@@ -25,6 +25,20 @@
 namespace duskline::win32 {
 namespace {
 
+// Handles the messages that have come, after waiting up to `wait` ms for one.
+void Pump(DWORD wait = 0) {
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
+  for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&message);
+}
+
+// A main window of its own for each test of the forms.
+class MainForm : public testing::Test {
+ protected:
+  Win32WindowSystem windows{GetModuleHandleW(nullptr)};
+  std::unique_ptr<Form> loaded = windows.CreateForm(MainLayout());
+  Win32Form& form = static_cast<Win32Form&>(*loaded);
+};
+
 // Steps: A AddIcon, R RemoveIcon, T the shell's "TaskbarCreated"; a refused add answers FALSE.
 TEST(TrayIcon, AShownIconComesBackAfterTaskbarCreated) {
   const std::tuple<std::string, int, std::vector<DWORD>> cases[] = {
@@ -48,13 +62,16 @@ TEST(TrayIcon, AShownIconComesBackAfterTaskbarCreated) {
   }
 }
 
-// The warning's notification: a balloon from the shown icon only, keeping the icon's flags.
-TEST(TrayIcon, TheNotificationIsABalloonFromTheShownIcon) {
-  std::vector<std::wstring> sent;
+// The warning: its notification a balloon from the shown icon only, keeping the icon's flags.
+// Then the schedule check writes the animation's properties and reads Animating on every tick.
+// The steps keep their pace all the same: one a second in the slow warning, four a second from
+// the switch to the last minute on; and the writes of unchanged values cost no shell call.
+TEST(TrayIcon, TheWarningsBalloonFromTheShownIconAndItsStepsAtTheirPace) {
+  std::vector<std::wstring> modified;  // each NIM_MODIFY's flags and balloon
   TrayIconWindow tray(GetModuleHandleW(nullptr), [&](DWORD message, NOTIFYICONDATAW* data) {
     if (message == NIM_MODIFY) {
-      sent.push_back(std::to_wstring(data->uFlags) + L" " + data->szInfoTitle + L": " +
-                     data->szInfo);
+      modified.push_back(std::to_wstring(data->uFlags) + L" " + data->szInfoTitle + L": " +
+                         data->szInfo);
     }
     return TRUE;
   });
@@ -62,20 +79,9 @@ TEST(TrayIcon, TheNotificationIsABalloonFromTheShownIcon) {
   tray.AddIcon();
   tray.ShowNotification("Duskline", "Shutdown at 22:30");
   const UINT flags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP | NIF_INFO;
-  EXPECT_EQ(sent,
+  EXPECT_EQ(modified,
             std::vector<std::wstring>{std::to_wstring(flags) + L" Duskline: Shutdown at 22:30"});
-}
-
-// The schedule check writes the animation's properties and reads Animating on every tick. The
-// steps keep their pace all the same: one a second in the slow warning, four a second from the
-// switch to the last minute on; and the writes of unchanged values cost no shell call.
-TEST(TrayIcon, PropertiesWrittenEveryTickKeepTheStepsPace) {
-  int modifies = 0;
-  TrayIconWindow tray(GetModuleHandleW(nullptr), [&](DWORD message, NOTIFYICONDATAW*) {
-    modifies += message == NIM_MODIFY;
-    return TRUE;
-  });
-  tray.AddIcon();
+  modified.clear();
   // Ticks every second for 4.5 s, pumping messages between them; returns the steps taken.
   auto stepsWhileTicking = [&](int16_t interval, int16_t mode, int32_t iconCode) {
     const uint32_t framesBefore = tray.Animation().frame;
@@ -89,26 +95,20 @@ TEST(TrayIcon, PropertiesWrittenEveryTickKeepTheStepsPace) {
         tray.SetTipText("Shutdown at 22:30");
         tick += 1000;
       }
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min(tick, end) - now),
-                                QS_ALLINPUT);
-      for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);)
-        DispatchMessageW(&message);
+      Pump(static_cast<DWORD>(std::min(tick, end) - now));
     }
     return static_cast<int>(tray.Animation().frame - framesBefore);
   };
   // Restarting the timer with each write left the slow warning without a step, and the last
   // minute with three a second. Each step shows the other picture: one shell call a step, none
   // for the writes but the tooltip's first and the switch to the last minute's picture.
-  const int slow = stepsWhileTicking(1000, 2, 99), slowModifies = modifies;
+  const int slow = stepsWhileTicking(1000, 2, 99), slowModifies = int(modified.size());
   EXPECT_TRUE(slow >= 3 && slow <= 5 && slowModifies <= slow + 1) << slow << " " << slowModifies;
-  const int fast = stepsWhileTicking(250, 3, 2), fastModifies = modifies - slowModifies;
+  const int fast = stepsWhileTicking(250, 3, 2), fastModifies = int(modified.size()) - slowModifies;
   EXPECT_TRUE(fast >= 16 && fast <= 19 && fastModifies <= fast + 1) << fast << " " << fastModifies;
 }
 
-TEST(Form, TheLayoutsTwipsBecomePixelsAtTheWindowsDpi) {
-  Win32WindowSystem windows(GetModuleHandleW(nullptr));
-  std::unique_ptr<Form> loaded = windows.CreateForm(MainLayout());
-  auto& form = static_cast<Win32Form&>(*loaded);
+TEST_F(MainForm, TheLayoutsTwipsBecomePixelsAtTheWindowsDpi) {
   RECT suggested{10, 10, 500, 500};  // moved to a monitor of 144 DPI
   SendMessageW(form.Window(), WM_DPICHANGED, MAKEWPARAM(144, 144),
                reinterpret_cast<LPARAM>(&suggested));
@@ -121,28 +121,11 @@ TEST(Form, TheLayoutsTwipsBecomePixelsAtTheWindowsDpi) {
   EXPECT_EQ(button.top, 354);    // 3300 + 240
 }
 
-// As a screen reader finds them, through Active Accessibility: each field named by its label,
-// and an alert event when the countdown appears though it took no focus. Each text of a label,
-// wrapped as the label wraps it, of a button and of a list fits its box at 96 and 144 dpi, in
-// English and in German.
-std::vector<HWND> alerts;
-void CALLBACK OnAlert(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) {
-  alerts.push_back(window);
-}
-
-TEST(Form, FieldsNamedByLabelsThatFitAndTheCountdownAnAlert) {
-  const HWINEVENTHOOK hook =
-      SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr, OnAlert,
-                      GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
-  Win32WindowSystem windows(GetModuleHandleW(nullptr));
-  std::unique_ptr<Form> main = windows.CreateForm(MainLayout()),
-                        countdown = windows.CreateForm(AttentionLayout());
-  countdown->Show();
-  countdown->Announce({"Logoff will be activated in one Minute.", true});
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-  UnhookWinEvent(hook);
-  EXPECT_EQ(alerts, std::vector<HWND>{reinterpret_cast<HWND>(countdown->Handle())});
+// As a screen reader finds them, through Active Accessibility: each field named by its label
+// (the countdown's alert event the end-to-end run sees). Each text of a label, wrapped as the
+// label wraps it, of a button and of a list fits its box at 96 and 144 dpi, in English and in
+// German.
+TEST_F(MainForm, FieldsNamedByLabelsThatFit) {
   CoInitialize(nullptr);
   // Wine's oleacc names no combo box (Windows names it by its label as it names an edit).
   for (const auto& [field, expected] : {std::pair{"txtTime", L"Shutdown at"},
@@ -152,10 +135,9 @@ TEST(Form, FieldsNamedByLabelsThatFitAndTheCountdownAnAlert) {
     BSTR name = nullptr;
     VARIANT self{};  // CHILDID_SELF
     self.vt = VT_I4;
-    ASSERT_EQ(
-        AccessibleObjectFromWindow(static_cast<Win32Form&>(*main).ChildHandle(field), OBJID_CLIENT,
-                                   __uuidof(IAccessible), reinterpret_cast<void**>(&object)),
-        S_OK);
+    ASSERT_EQ(AccessibleObjectFromWindow(form.ChildHandle(field), OBJID_CLIENT,
+                                         __uuidof(IAccessible), reinterpret_cast<void**>(&object)),
+              S_OK);
     object->get_accName(self, &name);
     EXPECT_EQ(std::wstring(name ? name : L"(none)"), expected) << field;
     SysFreeString(name);
@@ -168,8 +150,7 @@ TEST(Form, FieldsNamedByLabelsThatFitAndTheCountdownAnAlert) {
       for (const ControlLayout& control : layout->controls)
         for (const int dpi : {96, 144}) {
           if (control.kind > ControlKind::Toggle || control.autoSize) break;
-          HFONT font = CreateLayoutFont(control.font, dpi);
-          HGDIOBJ old = SelectObject(dc, font);
+          HGDIOBJ old = SelectObject(dc, CreateLayoutFont(control.font, dpi));
           PixelRect box = ControlPixels(*layout, control, dpi);
           // A button's frame and a list's arrow take their room.
           const bool label = control.kind == ControlKind::Label;
@@ -190,10 +171,7 @@ TEST(Form, FieldsNamedByLabelsThatFitAndTheCountdownAnAlert) {
 
 // A day toggle: a push-like check box with a tab stop, in at first; the user's click flips it
 // and raises Click, the program's change raises it once, and leaving it raises LostFocus.
-TEST(Form, ATogglePressesAndTellsItsClicksAndItsLeaving) {
-  Win32WindowSystem windows(GetModuleHandleW(nullptr));
-  std::unique_ptr<Form> loaded = windows.CreateForm(MainLayout());
-  auto& form = static_cast<Win32Form&>(*loaded);
+TEST_F(MainForm, ATogglePressesAndTellsItsClicksAndItsLeaving) {
   Toggle& sunday = form.ToggleNamed("chkDay", 6);
   const HWND button = form.ChildHandle("chkDay", 6);
   EXPECT_EQ(GetWindowLongPtrW(button, GWL_STYLE) & (WS_TABSTOP | BS_PUSHLIKE | BS_TYPEMASK),
@@ -211,37 +189,30 @@ TEST(Form, ATogglePressesAndTellsItsClicksAndItsLeaving) {
   EXPECT_EQ(clicks, 2);
   SetFocus(button);
   SetFocus(form.ChildHandle("txtTime"));
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  Pump();
   EXPECT_EQ(left, 1);
 }
 
 // Only the resume that every wake sends is the event (the one after a user's wake is not a
 // second), and a clock set is told. A timer with slack (a coalescable one where Windows has
 // them) comes, and not before its time.
-TEST(Form, WakingAndAClockSetAreToldOnceAndATimerWithSlackStillTicks) {
-  Win32WindowSystem windows(GetModuleHandleW(nullptr));
-  std::unique_ptr<Form> form = windows.CreateForm(MainLayout());
-  const HWND window = static_cast<Win32Form&>(*form).Window();
+TEST_F(MainForm, WakingAndAClockSetAreToldOnceAndATimerWithSlackStillTicks) {
   int resumed = 0, changed = 0;
-  form->SystemResumed = [&] { ++resumed; };
-  form->ClockChanged = [&] { ++changed; };
+  form.SystemResumed = [&] { ++resumed; };
+  form.ClockChanged = [&] { ++changed; };
   for (WPARAM event : {PBT_APMSUSPEND, PBT_APMRESUMEAUTOMATIC, PBT_APMRESUMESUSPEND})
-    SendMessageW(window, WM_POWERBROADCAST, event, 0);
-  SendMessageW(window, WM_TIMECHANGE, 0, 0);
+    SendMessageW(form.Window(), WM_POWERBROADCAST, event, 0);
+  SendMessageW(form.Window(), WM_TIMECHANGE, 0, 0);
   EXPECT_EQ(resumed, 1);
   EXPECT_EQ(changed, 1);
 
-  Timer& timer = form->TimerNamed("tmrCheck");
+  Timer& timer = form.TimerNamed("tmrCheck");
   ULONGLONG ticked = 0;
   timer.Tick = [&] { ticked = GetTickCount64(); };
   timer.SetSlack(500);
   const ULONGLONG start = GetTickCount64();
   timer.SetInterval(300);
-  for (MSG message; !ticked && GetTickCount64() - start < 5000;) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-  }
+  while (!ticked && GetTickCount64() - start < 5000) Pump(100);
   EXPECT_GE(ticked - start, 280u) << "the tick count's own steps aside";
   EXPECT_LE(ticked - start, 2000u);
 }
