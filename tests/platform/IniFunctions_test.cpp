@@ -5,13 +5,11 @@
 #include <unistd.h>
 #ifndef _WIN32
 #include <sys/resource.h>
-#include <sys/wait.h>
 #endif
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 #include "platform/IniFile.h"
 #include "platform/test/Fakes.h"
@@ -153,27 +151,6 @@ TEST_F(IniFunctionsTest, FilesAreReplacedWholeAndOnlyWhenReadable) {
   EXPECT_TRUE(relative && fs::exists(folder_ / "new.ini"));
 }
 
-// A writer killed at any moment leaves the old file or the new one, whole: never a part of
-// either, nor none. Whatever temporary file it leaves is not read as the file.
-TEST_F(IniFunctionsTest, AWriterKilledAtAnyMomentLeavesAWholeFile) {
-  const std::string a(30000, 'a'), b(30000, 'b');
-  ASSERT_TRUE(Set("S", "v", a));
-  const std::string fileA = Bytes(), fileB = "[S]\r\nv=" + b + "\r\n";
-  std::mt19937 random(19);
-  for (int kill = 0; kill < 200; ++kill) {
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      for (int i = 0; i < 10000; ++i) Set("S", "v", i % 2 ? a : b);
-      ::_exit(0);
-    }
-    ::usleep(std::uniform_int_distribution<useconds_t>(0, 16000)(random));
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
-    const std::string bytes = Bytes();
-    ASSERT_TRUE(bytes == fileA || bytes == fileB) << kill << ": " << bytes.size() << " bytes";
-  }
-}
 #endif
 
 }  // namespace

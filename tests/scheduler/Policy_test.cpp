@@ -143,31 +143,6 @@ TEST_F(ProgramTest, AMalformedValueIsIgnoredWithOneEntryNamingIt) {
   EXPECT_FALSE(ended_);
 }
 
-// Written while the program runs, the computer's Code applies at once and is not written into the
-// settings file (the Wine run sees it move the action). Removed, the file's schedule is back and
-// editable.
-TEST_F(ProgramTest, APolicyChangeAppliesAtOnceAndNeverReachesTheFile) {
-  fake_.ini.entries[kIni + " [Command] Code"] = "12:00 0";
-  Start("", 11, 50, 0);
-  fake_.policy.Set(kMachine, "Code", FakePolicyStore::Text("11:55 1"));
-  EXPECT_EQ(fake_.tray.log.back(), "Tip Shutdown at 11:55 (set by your administrator)");
-  Window().Text("txtTime").LostFocus();
-  EXPECT_EQ(fake_.ini.log, Log{});
-  fake_.policy.Remove(kMachine, "Code");
-  EXPECT_EQ(Window().Text("txtTime").text, "12:00");
-  EXPECT_TRUE(Window().Text("txtTime").Enabled() && Window().List("cmbType").Enabled());
-  EXPECT_EQ(main_.ToolTipText(), "Logoff at 12:00");
-  Window().Text("txtTime").LostFocus();
-  EXPECT_EQ(fake_.ini.log, Log{kIni + " [Command] Code=12:00 0"});
-  // The file's schedule back in force is broken: the error is told and the program runs on.
-  ProgramRun broken;
-  broken.fake_.ini.entries[kIni + " [Command] Code"] = "12:00 99999";
-  broken.fake_.policy.values[{kMachine, "Code"}] = FakePolicyStore::Text("11:55 1");
-  broken.Start("", 10, 0);
-  broken.fake_.policy.Remove(kMachine, "Code");
-  EXPECT_EQ(broken.fake_.service.log.back(), "Event 109 1 [6] Overflow");
-}
-
 // NoStop and NoPostpone take the buttons out of the countdown, also of one already open.
 TEST_F(ProgramTest, NoStopAndNoPostponeTakeTheirButtonsAway) {
   Start("12:00 4", 11, 58, 59);

@@ -164,31 +164,5 @@ TEST_F(TriggerTest, PostponementsCountAfreshOnceTheActionCame) {
   EXPECT_TRUE(postpone().Enabled());
 }
 
-// A stored In is not resumed, only offered; Idle is. Choosing the time of day again removes
-// the key; loading never writes.
-TEST_F(TriggerTest, StoredTriggersAndTheirRemoval) {
-  fake_.ini.entries[kIni + " [Command] Trigger"] = "In 0:30";
-  Start("", 10, 0, 0);
-  EXPECT_EQ(main_.CurrentTrigger(), (Trigger{TriggerKind::TimeOfDay, "0:30", ""}));
-  EXPECT_TRUE(fake_.ini.log.empty());
-  for (int kind : {2, 0}) {
-    Window().List("cmbTrigger").SetListIndex(kind);
-    EXPECT_EQ(fake_.tray.log.back(),
-              kind ? "Tip Power Off after 0:30 idle" : "Tip Power Off at 00:00");
-    Window().List("cmbTrigger").LostFocus();
-    if (kind == 0) break;
-    Window().Text("txtWait").SetText("0:45");
-    Window().Text("txtWait").LostFocus();
-    EXPECT_EQ(fake_.ini.entries[kIni + " [Command] Trigger"], "Idle 0:45");
-  }
-  EXPECT_EQ(fake_.ini.log.back(), kIni + " [Command] Trigger");
-  TriggerRun idle;
-  idle.fake_.ini.entries[kIni + " [Command] Trigger"] = "Idle 0:20";
-  idle.Start("", 10, 0, 0);
-  EXPECT_EQ(idle.fake_.tray.log.back(), "Tip Power Off after 0:20 idle");
-  idle.Seconds(1);
-  EXPECT_EQ(idle.DueIn(), 65535) << "fifteen minutes away: the timer's longest beat";
-}
-
 }  // namespace
 }  // namespace duskline
