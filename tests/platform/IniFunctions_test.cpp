@@ -12,7 +12,6 @@
 #include <fstream>
 
 #include "platform/IniFile.h"
-#include "platform/test/Fakes.h"
 #include "profile/clsProfileINI.h"
 
 namespace duskline {

@@ -4,7 +4,6 @@
 #include <tuple>
 
 #include "platform/Pictures.h"
-#include "platform/PixelLayout.h"
 #include "scheduler/Main.h"
 
 namespace duskline {

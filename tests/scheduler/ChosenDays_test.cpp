@@ -1,8 +1,6 @@
 // Chosen days: their stored form and tooltip text, and the toggles that change and save them.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "support/ProgramRun.h"
 
 namespace duskline {

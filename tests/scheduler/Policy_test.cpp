@@ -101,21 +101,6 @@ TEST(PolicyPrecedence, TheComputerBeatsTheCommandLineWhichBeatsTheUser) {
   }
 }
 
-TEST(PolicyPrecedence, DaysFromPolicyLockTheTogglesOnly) {
-  ProgramRun run;
-  run.fake_.ini.entries[kIni + " [Command] Code"] = "07:30 1";
-  run.fake_.policy.values[{kUser, "Days"}] = FakePolicyStore::Text("Sat Sun");
-  run.Start("", 10, 0);
-  EXPECT_EQ(run.main_.ChosenDays(), 0x60);
-  EXPECT_FALSE(run.Window().ToggleNamed("chkDay", 5).Enabled());
-  EXPECT_TRUE(run.Window().Text("txtTime").Enabled());
-  EXPECT_EQ(run.main_.ToolTipText(),
-            "Shutdown at 07:30, Sat, Sun (days set by your administrator)");
-  run.Window().Text("txtTime").SetText("08:00");
-  run.Window().Text("txtTime").LostFocus();
-  EXPECT_EQ(run.fake_.ini.log, Log{kIni + " [Command] Code=08:00 1"}) << "the time, not the days";
-}
-
 // Each malformed value is one warning naming it; the same value read again says nothing more,
 // the same value back after its removal is told again.
 TEST_F(ProgramTest, AMalformedValueIsIgnoredWithOneEntryNamingIt) {

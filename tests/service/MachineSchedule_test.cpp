@@ -18,14 +18,13 @@ struct FakeMachine : Machine {
   std::string Carry(MachineAction action, int& count) override {
     carried.push_back(action);
     count = 2;
-    return refusal;
+    return {};
   }
   void WriteEventLogEntry(int16_t type, int32_t, const std::string& text) override {
     journal.push_back(std::to_string(type) + " " + text);
   }
   std::vector<MachineAction> carried;
   Texts journal;
-  std::string refusal;
 };
 
 const SessionInfo kDesk{"x11", "user", true};
@@ -82,14 +81,6 @@ TEST_F(MachineScheduleTest, WarnsCountsDownAndActsOnceForEverySession) {
   EXPECT_EQ(changes, 6);
 }
 
-TEST_F(MachineScheduleTest, TypesMapToActionsAndOthersEndTheSessions) {
-  using enum MachineAction;
-  const std::vector<MachineAction> expected{kEndSessions, kEndSessions,  kHalt,
-                                            kPowerOff,    kReboot,       kSuspend,
-                                            kHibernate,   kLockSessions, kEndSessions};
-  for (int16_t type = -1; type <= 7; ++type) EXPECT_EQ(ActionOfType(type), expected[type + 1]);
-}
-
 TEST_F(MachineScheduleTest, PostponesTenMinutesThreeTimes) {
   Run({"12:00", kLock}, 11, 59, 10);
   for (int minutes : {10, 20, 30}) {
@@ -110,28 +101,6 @@ TEST_F(MachineScheduleTest, PostponesTenMinutesThreeTimes) {
   EXPECT_EQ(schedule.Postpone(kDesk), Refusal::kNone);
 }
 
-// Whenever the service takes the policy (at boot, a change of the file), the countdown runs
-// its whole minute before the action: within the set minute, the minute before, an In of one.
-TEST(MachineScheduleCountdown, RunsItsMinuteBeforeTheAction) {
-  const Trigger in{TriggerKind::In, "0:01", ""};
-  for (const auto& [policy, second] : {std::pair{MachinePolicy{"11:59"}, 10},
-                                       {MachinePolicy{"12:00"}, 30},
-                                       {MachinePolicy{"", 0, kEveryDay, false, false, in}, 50}}) {
-    fakes::FakeClock clock;
-    clock.start = {2024, 1, 1, 11, 59, second};
-    FakeMachine machine;
-    MachineSchedule schedule{clock, machine};
-    schedule.SetPolicy(policy);
-    int seconds = 0;
-    for (schedule.Tick(); machine.carried.empty() && seconds < 90; schedule.Tick(), ++seconds) {
-      ASSERT_EQ(schedule.phase(), Phase::kCountdown);
-      clock.Advance(1000);
-    }
-    EXPECT_EQ(seconds, 60) << second;
-    EXPECT_EQ(schedule.phase(), Phase::kIdle);
-  }
-}
-
 TEST_F(MachineScheduleTest, OnlyAnActiveGraphicalSessionMayStopAndOnlyWhenDue) {
   schedule.SetPolicy(MachinePolicy{"12:00", kLogoff});
   EXPECT_EQ(schedule.Stop(kDesk), Refusal::kNothingPending);
@@ -145,18 +114,6 @@ TEST_F(MachineScheduleTest, OnlyAnActiveGraphicalSessionMayStopAndOnlyWhenDue) {
   TickUntil(12, 1);
   EXPECT_TRUE(machine.carried.empty());
   EXPECT_EQ(schedule.NextAction(), (LocalTime{2024, 1, 2, 12, 0, 0}));
-}
-
-TEST_F(MachineScheduleTest, TheComputersPolicyForbidsStopAndPostponeAndARefusalIsAnError) {
-  machine.refusal = "Access denied";
-  Policy policy{PolicySetting<std::string>{"12:00 0", PolicyScope::User}, {}, true, true, {}};
-  EXPECT_EQ(MachinePolicyOf(policy), std::nullopt) << "a user's policy binds the computer";
-  policy.code->scope = PolicyScope::Machine;
-  Run(MachinePolicyOf(policy).value(), 11, 59, 10);
-  EXPECT_EQ(schedule.Stop(kDesk), Refusal::kPolicy);
-  EXPECT_EQ(schedule.Postpone(kDesk), Refusal::kPolicy);
-  TickUntil(12, 0, 1);
-  EXPECT_EQ(machine.journal, Texts{"109 Logoff at 12:00 was refused: Access denied"});
 }
 
 TEST_F(MachineScheduleTest, OtherDaysAndTimesTheClockNeverShowsStayIdle) {

@@ -37,15 +37,5 @@ TEST_F(ProgramTest, TheTrayIconRestoresTheWindowClosingEndsAndSoDoesAnUntrappedE
       Log{"Vesperon: Run-time error '438':\n\nObject doesn't support this property or method"});
 }
 
-TEST_F(ProgramTest, TheAboutWindowShowsTheVersionAndGoesAtAKey) {
-  Start("", 10, 0);
-  Window().ClickOn("cmdAbout");
-  EXPECT_EQ(Caption("frmSplash", "lblVersion"), "Version 1.1.0");
-  EXPECT_EQ(Caption("frmSplash", "lblProductName"), "Vesperon");
-  Window("frmSplash").KeyPress(27);
-  fake_.windows.RunPending();
-  EXPECT_EQ(fake_.windows.Find("frmSplash"), nullptr);
-}
-
 }  // namespace
 }  // namespace duskline

@@ -1,7 +1,6 @@
 // What the end-to-end runs cannot see of the Win32 backend: a tray icon that comes back after
 // Explorer restarts, its notification, forms laid out at the window's DPI, the day toggles, the
-// wake from sleep, a set clock, a timer that may come late, the message loop's waits and the
-// service's registration.
+// wake from sleep, a set clock, a timer that may come late and the service's registration.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -215,30 +214,6 @@ TEST_F(MainForm, WakingAndAClockSetAreToldOnceAndATimerWithSlackStillTicks) {
   while (!ticked && GetTickCount64() - start < 5000) Pump(100);
   EXPECT_GE(ticked - start, 280u) << "the tick count's own steps aside";
   EXPECT_LE(ticked - start, 2000u);
-}
-
-// The message loop waits on kernel objects beside the messages: a signalled one calls back once,
-// on the loop's thread, though it stays signalled; one no longer waited on, never.
-void CALLBACK Quit(HWND, UINT, UINT_PTR, DWORD) {
-  PostQuitMessage(3);
-}
-
-TEST(WindowSystem, ASignalledObjectCallsBackOnceOnTheLoopsThread) {
-  Win32WindowSystem windows(GetModuleHandleW(nullptr));
-  HANDLE set = CreateEventW(nullptr, TRUE, TRUE, nullptr);
-  HANDLE dropped = CreateEventW(nullptr, TRUE, TRUE, nullptr);
-  const DWORD loop = GetCurrentThreadId();
-  std::vector<std::string> calls;
-  windows.WaitFor(dropped, [&] { calls.push_back("dropped"); });
-  windows.StopWaitingFor(dropped);
-  windows.WaitFor(set, [&] {
-    calls.push_back(GetCurrentThreadId() == loop ? "set" : "set on another thread");
-    SetTimer(nullptr, 0, 200, Quit);
-  });
-  EXPECT_EQ(windows.Run(), 3);
-  EXPECT_EQ(calls, std::vector<std::string>{"set"});
-  CloseHandle(set);
-  CloseHandle(dropped);
 }
 
 // -install's registration, which the end-to-end runs cannot make (Wine gives the user write
