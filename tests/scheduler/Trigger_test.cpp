@@ -88,10 +88,14 @@ TEST_F(TriggerTest, IdleActsAfterItsTimeWithoutInputAndInputRestartsTheCount) {
 }
 
 // A program's end brings the countdown for its minute, over the window too; Postpone puts it
-// off ten minutes. A program that is not running is refused.
+// off ten minutes. A program that is not running is refused. A field is saved when left.
 TEST_F(TriggerTest, AfterAProgramEndsTheCountdownRunsItsMinuteThenTheAction) {
   fake_.processes.running = {"notepad.exe", "other"};
   Start("12:00 6", 10, 0, 0);
+  Window().List("cmbTrigger").SetListIndex(2);
+  Window().Text("txtWait").SetText("0:45");
+  Window().Text("txtWait").LostFocus();
+  EXPECT_EQ(fake_.ini.entries[kIni + " [Command] Trigger"], "Idle 0:45");
   Window().Text("txtProgram").SetText("calc.exe");
   Window().List("cmbTrigger").SetListIndex(3);
   EXPECT_EQ(
