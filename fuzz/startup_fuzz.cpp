@@ -26,14 +26,10 @@ namespace {
 using namespace duskline;
 using fakes::Ends;
 
-std::string folder;
-
-std::string FilePath() {
-  return folder + "/Vesperon.ini";
-}
+std::string folder, file;  // file: the Vesperon.ini in it
 
 void RemoveFolder() {
-  std::remove(FilePath().c_str());
+  std::remove(file.c_str());
   ::rmdir(folder.c_str());
 }
 
@@ -50,6 +46,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/duskline-fuzz.XXXXXX";
   if (::mkdtemp(pattern.data()) == nullptr) std::abort();
   folder = pattern;
+  file = folder + "/Vesperon.ini";
   std::atexit(RemoveFolder);
   return 0;
 }
@@ -73,8 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string rest = input.ConsumeRemainingBytesAsString();
   const size_t zero = rest.find('\0');
   const std::string bytes = zero == std::string::npos ? rest : rest.substr(zero + 1);
-  std::remove(FilePath().c_str());
-  if (withFile) std::ofstream(FilePath(), std::ios::binary) << bytes;
+  std::remove(file.c_str());
+  if (withFile) std::ofstream(file, std::ios::binary) << bytes;
 
   FolderApp app;
   app.commandLine = zero == std::string::npos ? "" : rest.substr(0, zero);

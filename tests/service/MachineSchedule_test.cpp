@@ -101,6 +101,26 @@ TEST_F(MachineScheduleTest, PostponesTenMinutesThreeTimes) {
   EXPECT_EQ(schedule.Postpone(kDesk), Refusal::kNone);
 }
 
+// Whenever the service takes the policy (at boot, a change of the file), the countdown runs
+// its whole minute before the action: within the set minute, the minute before, an In of one.
+TEST(MachineScheduleCountdown, RunsItsMinuteBeforeTheAction) {
+  const MachinePolicy in{"", kLogoff, kEveryDay, false, false, {TriggerKind::In, "0:01", ""}};
+  for (const auto& [policy, second] :
+       {std::pair{MachinePolicy{"11:59"}, 10}, {MachinePolicy{"12:00"}, 30}, {in, 50}}) {
+    fakes::FakeClock clock;
+    clock.start = {2024, 1, 1, 11, 59, second};
+    FakeMachine machine;
+    MachineSchedule schedule{clock, machine};
+    schedule.SetPolicy(policy);
+    int seconds = 0;
+    for (schedule.Tick(); machine.carried.empty() && seconds < 90; schedule.Tick(), ++seconds) {
+      ASSERT_EQ(schedule.phase(), Phase::kCountdown);
+      clock.Advance(1000);
+    }
+    EXPECT_EQ(seconds, 60) << second;
+  }
+}
+
 TEST_F(MachineScheduleTest, OnlyAnActiveGraphicalSessionMayStopAndOnlyWhenDue) {
   schedule.SetPolicy(MachinePolicy{"12:00", kLogoff});
   EXPECT_EQ(schedule.Stop(kDesk), Refusal::kNothingPending);

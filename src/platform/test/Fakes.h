@@ -18,8 +18,7 @@
 namespace duskline::fakes {
 
 // Thrown by FakeApp::End: nothing after the call runs, and no trap takes it.
-class ProgramEnded : public std::runtime_error {
- public:
+struct ProgramEnded : std::runtime_error {
   ProgramEnded() : std::runtime_error("the program ended") {}
 };
 

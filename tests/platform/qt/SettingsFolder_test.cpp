@@ -19,11 +19,5 @@ TEST(SettingsFolder, BesideTheProgramOnlyWhenThereAndWritableElseTheUsersConfigu
   for (const auto& [place, folder] : cases) EXPECT_EQ(SettingsFolder(place), folder) << folder;
 }
 
-TEST(JoinArguments, WhatFollowsTheProgramsNameWithSingleBlanks) {
-  const char* argv[] = {"/usr/bin/duskline", "22:30", "1"};
-  EXPECT_EQ(JoinArguments(3, argv), "22:30 1");
-  EXPECT_EQ(JoinArguments(1, argv), "");
-}
-
 }  // namespace
 }  // namespace duskline::qt
