@@ -239,18 +239,16 @@ struct FakeScheduler : SystemScheduler {
   Log asked;
 };
 
-struct Followed {
-  FakeScheduler scheduler;  // outlives the program, as the service's does
-};
-
-class FollowTest : public Followed, public ProgramTest {
+// The service's scheduler a base before the program: it outlives the program, as the service's
+// does.
+class FollowTest : public FakeScheduler, public ProgramTest {
  protected:
-  void SetUp() override { main_.Follow(scheduler); }
+  void SetUp() override { main_.Follow(*this); }
   // The service tells a change of its phase: what the tray did.
-  Log Tell(const std::string& phase) {
+  Log Tell(const std::string& told) {
     fake_.tray.log.clear();
-    scheduler.phase = phase;
-    scheduler.Changed();
+    phase = told;
+    Changed();
     return std::exchange(fake_.tray.log, {});
   }
 };
@@ -264,7 +262,7 @@ TEST_F(FollowTest, TheServicesPhasesShowAndItsRefusalKeepsTheProgram) {
             (Log{"Interval 1000", "Mode 2", "Toggle", "Notify Duskline: Power Off at 00:00"}));
   EXPECT_THAT(Tell("countdown"), testing::Contains("Interval 250"));
   ASSERT_TRUE(Window("Attention").Visible());
-  scheduler.refusal = "The administrator does not allow this.";
+  refusal = "The administrator does not allow this.";
   Window("Attention").ClickOn("cmdStop");
   Window("Attention").ClickOn("cmdPostpone");
   EXPECT_EQ(fake_.windows.boxes, Log(2, "Vesperon: The administrator does not allow this."));
@@ -272,10 +270,10 @@ TEST_F(FollowTest, TheServicesPhasesShowAndItsRefusalKeepsTheProgram) {
   EXPECT_FALSE(Window("Attention").Visible());
   Seconds(15);
   EXPECT_THAT(fake_.api.log, testing::Each(testing::Not(testing::StartsWith("ExitWindowsEx"))));
-  scheduler.refusal.clear();
+  refusal.clear();
   Tell("countdown");
   EXPECT_TRUE(Ends([&] { Window("Attention").ClickOn("cmdStop"); }));
-  EXPECT_EQ(scheduler.asked, (Log{"Stop", "Postpone", "Stop"}));
+  EXPECT_EQ(asked, (Log{"Stop", "Postpone", "Stop"}));
 }
 
 }  // namespace

@@ -112,12 +112,12 @@ TEST(MachineScheduleCountdown, RunsItsMinuteBeforeTheAction) {
     FakeMachine machine;
     MachineSchedule schedule{clock, machine};
     schedule.SetPolicy(policy);
-    int seconds = 0;
-    for (schedule.Tick(); machine.carried.empty() && seconds < 90; schedule.Tick(), ++seconds) {
-      ASSERT_EQ(schedule.phase(), Phase::kCountdown);
+    int seconds = 0;  // in the countdown, then the action and no countdown
+    for (schedule.Tick(); schedule.phase() == Phase::kCountdown && seconds < 90; ++seconds) {
       clock.Advance(1000);
+      schedule.Tick();
     }
-    EXPECT_EQ(seconds, 60) << second;
+    EXPECT_EQ(std::pair(seconds, machine.carried.size()), std::pair(60, size_t{1})) << second;
   }
 }
 
@@ -148,6 +148,8 @@ TEST_F(MachineScheduleTest, OtherDaysAndTimesTheClockNeverShowsStayIdle) {
   }
   EXPECT_TRUE(phases.empty());
   EXPECT_TRUE(machine.carried.empty());
+  Policy user{PolicySetting<std::string>{"12:00 0", PolicyScope::User}, {}, false, false, {}};
+  EXPECT_EQ(MachinePolicyOf(user), std::nullopt) << "a user's policy binds no computer";
 }
 
 // In from the policy counts from when the service took it, once, whatever the days and the

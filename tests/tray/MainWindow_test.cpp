@@ -1,4 +1,5 @@
-// The main window in the tray: restored by the icon, ended by closing or by an untrapped error.
+// The main window in the tray: restored by the icon, ended by closing or by an untrapped error;
+// its About.
 #include <gtest/gtest.h>
 
 #include "support/ProgramRun.h"
@@ -7,7 +8,7 @@ namespace duskline {
 namespace {
 
 // One notification per warning: shown and hidden again, the same warning says nothing more; a
-// new time brings its own.
+// new time brings its own. About shows the version.
 TEST_F(ProgramTest, TheTrayIconRestoresTheWindowClosingEndsAndSoDoesAnUntrappedError) {
   Start("12:00 1", 11, 56, 59);
   Window().ClickOn("cmdHide");
@@ -25,6 +26,8 @@ TEST_F(ProgramTest, TheTrayIconRestoresTheWindowClosingEndsAndSoDoesAnUntrappedE
   Window().ClickOn("cmdHide");
   EXPECT_EQ(Seconds(1).back(), "Notify Duskline: Shutdown at 12:01");
   fake_.tray.IconActivate();
+  Window().ClickOn("cmdAbout");
+  EXPECT_EQ(Caption("frmSplash", "lblVersion"), "Version 1.1.0");
   EXPECT_TRUE(Ends([&] { Window().QueryUnload(); }));
   EXPECT_TRUE(Ends([&] { Window().ClickOn("cmdClose"); }));
   // An error no handler traps is reported, then the program ends.
